@@ -1,0 +1,29 @@
+#include "game/frm_tumbrix.h"
+
+namespace game {
+
+FrmTumbrix::FrmTumbrix(platform::Runtime& runtime)
+    : TegoWav1(runtime.createWavePlayer()),
+      TegoWav3(runtime.createWavePlayer()),
+      TegoWav4(runtime.createWavePlayer()),
+      TegoWav5(runtime.createWavePlayer()),
+      TegoWav6(runtime.createWavePlayer()),
+      runtime_(runtime) {
+    cmdNewGame1.onClick = [this] { cmdNewGame1_Click(); };
+    cmdNewGame2.onClick = [this] { cmdNewGame2_Click(); };
+    mnuNewGame1.onClick = [this] { mnuNewGame1_Click(); };
+    mnuNewGame2.onClick = [this] { mnuNewGame2_Click(); };
+    mnuExit.onClick = [this] { mnuExit_Click(); };
+}
+
+FrmTumbrix::~FrmTumbrix() = default;
+
+scores::FrmHighScores& FrmTumbrix::frmHighScores() {
+    if (!frmHighScores_) {
+        frmHighScores_ = std::make_unique<scores::FrmHighScores>(runtime_, *this);
+        runtime_.loadForm(*frmHighScores_);
+    }
+    return *frmHighScores_;
+}
+
+}  // namespace game

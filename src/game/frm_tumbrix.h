@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/runtime.h"
+#include "platform/wave_player.h"
+#include "scores/frm_high_scores.h"
+#include "scores/main_window_link.h"
+#include "ui/main_window_design.h"
+
+namespace game {
+
+// The main window: the whole game. Its controls (from the design) are the
+// game objects; its members below are the complete game state. Handlers are
+// defined in one file per concern: start-up and reset, new game and exit,
+// pause.
+class FrmTumbrix : public ui::MainWindowDesign, public scores::MainWindowLink {
+public:
+    explicit FrmTumbrix(platform::Runtime& runtime);
+    ~FrmTumbrix() override;
+
+    // Public values, reached by the high-score window.
+    std::int16_t getScore1() const override { return score1; }
+    void setScore1(std::int16_t value) override { score1 = value; }
+    std::int16_t getPersonalBest() const override { return personalBest; }
+    void setPersonalBest(std::int16_t value) override { personalBest = value; }
+    std::int16_t getTopScore() const override { return topScore; }
+    void setTopScore(std::int16_t value) override { topScore = value; }
+    std::string getUserName() const override { return userName; }
+    void setUserName(const std::string& value) override { userName = value; }
+    bool getGameInProgress() const override { return gameInProgress; }
+    void setGameInProgress(bool value) override { gameInProgress = value; }
+
+    // Host events.
+    void load() override { Form_Load(); }
+    void closedByUser() override { Form_Unload(); }
+
+    // Start-up and reset (startup.cpp).
+    void Form_Load();
+    void ReadUserName();
+    void PlaceBonuses();
+
+    // New games and leaving (new_game.cpp).
+    void mnuNewGame1_Click();
+    void mnuNewGame2_Click();
+    void cmdNewGame1_Click();
+    void cmdNewGame2_Click();
+    void mnuExit_Click();
+    void Form_Unload();
+
+    // Ball placement, pause and resume (pause.cpp).
+    void PutBall1OnLine();
+    void PutBall2OnLine();
+    void Pause();
+    void Unpause();
+
+    // The high-score window, created on first use and kept.
+    scores::FrmHighScores& frmHighScores();
+
+    // Wave players: music, new personal best, game over, bonus, bounce.
+    std::unique_ptr<platform::WavePlayer> TegoWav1;
+    std::unique_ptr<platform::WavePlayer> TegoWav3;
+    std::unique_ptr<platform::WavePlayer> TegoWav4;
+    std::unique_ptr<platform::WavePlayer> TegoWav5;
+    std::unique_ptr<platform::WavePlayer> TegoWav6;
+
+    // Game state. Flags are bool; counters keep the game's 16-bit and
+    // 32-bit widths.
+    std::int16_t score1 = 0;
+    std::int16_t personalBest = 0;
+    std::int16_t topScore = 0;
+    std::string userName;
+    bool gameInProgress = false;
+    std::int32_t elapsedSeconds = 0;
+    bool player1Out = false;
+    bool player2Out = false;
+    bool tieGame = false;
+    std::int16_t savedSteer1 = 0;
+    std::int16_t savedSteer2 = 0;
+    std::int16_t bonusSide = 0;
+    std::string player1Name;
+    std::string player2Name;
+    std::int16_t snailLeft = 0;
+    std::int16_t ghostLeft = 0;
+    std::int16_t score2 = 0;
+    std::int16_t leftStep2 = 0;
+    std::int16_t rightStep2 = 0;
+    bool player1Crushed = false;
+    bool gamePaused = false;
+    bool onePlayerOut = false;
+    bool player1Alive = false;
+    bool player2Alive = false;
+    bool player2Crushed = false;
+    bool twoPlayerGame = false;
+    std::int16_t barSpeed = 0;
+    std::int16_t leftStep1 = 0;
+    std::int16_t rightStep1 = 0;
+    bool gameOverPause = false;
+    std::int16_t baseSpeed = 0;
+    std::int32_t snailEndTime = 0;
+    std::int32_t ghostEndTime = 0;
+    bool snailShown = false;
+    bool ghostShown = false;
+    bool ball1Airborne = false;
+    bool ball2Airborne = false;
+    std::int16_t ball1LastHalf = 0;
+    std::int16_t ball2LastHalf = 0;
+    bool restartingSounds = false;
+    bool escReleased = false;
+    bool firstLoadDone = false;
+
+private:
+    void startNewGame(bool twoPlayers);
+
+    platform::Runtime& runtime_;
+    std::unique_ptr<scores::FrmHighScores> frmHighScores_;
+};
+
+}  // namespace game
