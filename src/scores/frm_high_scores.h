@@ -1,28 +1,48 @@
 #pragma once
 
-#include "platform/form.h"
+#include <array>
+#include <filesystem>
+
 #include "platform/runtime.h"
 #include "scores/main_window_link.h"
+#include "scores/score_file.h"
+#include "ui/high_scores_design.h"
 
 namespace scores {
 
-// The high-score window. It is created on first use and kept for the whole
+// The high-score window. The table lives in the captions of its two label
+// arrays and is re-read from the file before every use, so the file is the
+// master copy. The window is created on first use and kept for the whole
 // run; showing it modally ends when it hides itself.
-class FrmHighScores : public platform::Form {
+class FrmHighScores : public ui::HighScoresDesign {
 public:
     FrmHighScores(platform::Runtime& runtime, MainWindowLink& mainWindow);
 
     void load() override { Form_Load(); }
 
     void Form_Load();
-    // Ranks the main window's score1 into the table.
+    void cmdContinue_Click();
+
+    // Table <-> file. Both absorb every file error.
+    void ReadScores();
+    void WriteScores();
+    // Ranks the main window's score1 into the table, one entry per name.
     void CalculateHighScores();
     // Publishes topScore and personalBest to the main window.
     void UpdateHighScores();
 
+    // Where the table is kept: beside the program when its folder is
+    // writable, otherwise in the user's data folder.
+    const std::filesystem::path& scoreFilePath() const { return scoreFile_; }
+
 private:
+    std::array<ScoreEntry, kTableSize> tableFromLabels() const;
+    void tableToLabels(const std::array<ScoreEntry, kTableSize>& table);
+    std::filesystem::path chooseScoreFile();
+
     platform::Runtime& runtime_;
     MainWindowLink& mainWindow_;
+    std::filesystem::path scoreFile_;
 };
 
 }  // namespace scores

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "game/game_fixture.h"
 #include "platform/key_codes.h"
 
@@ -110,6 +112,50 @@ TEST_F(NewGameTest, TwoPlayerFlagSurvivesTheResetAfterAFinishedTwoPlayerGame) {
     EXPECT_FALSE(frm->gameInProgress);
     frm->mnuNewGame1.onClick();
     expectRunning(false);
+}
+
+TEST_F(NewGameTest, TwoPlayerGameAfterAOnePlayerGameRanksItsScoreSilently) {
+    frm->mnuNewGame1.onClick();
+    frm->score1 = 42;
+    frm->mnuNewGame2.onClick();
+    EXPECT_TRUE(runtime.messages.empty());
+    EXPECT_EQ(frm->frmHighScores().lblName[1].caption, "TESTER");
+    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "42");
+    EXPECT_EQ(frm->personalBest, 42);
+    EXPECT_EQ(frm->score1, 0);
+    // A second 2-player game in a row ranks nothing.
+    frm->score1 = 99;
+    frm->mnuNewGame2.onClick();
+    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "42");
+}
+
+TEST_F(NewGameTest, TwoPlayerGameAsTheFirstGameRanksAScoreOfZero) {
+    // Only a negative own entry, edited into the file after start-up, shows
+    // the call: 0 beats it.
+    std::ofstream(runtime.folder() / "Tumbrix.txt") << "\"TESTER\"\r\n\"-5\"\r\n";
+    frm->mnuNewGame2.onClick();
+    EXPECT_EQ(frm->frmHighScores().lblName[1].caption, "TESTER");
+    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "0");
+    EXPECT_TRUE(runtime.messages.empty());
+}
+
+TEST_F(NewGameTest, ExitRanksAnUnfinishedOnePlayerGameWithoutAMessage) {
+    frm->mnuNewGame1.onClick();
+    frm->score1 = 77;
+    frm->mnuExit.onClick();
+    EXPECT_FALSE(frm->gameInProgress);
+    EXPECT_TRUE(runtime.messages.empty());
+    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "77");
+    EXPECT_TRUE(runtime.ended);
+}
+
+TEST_F(NewGameTest, ExitDuringATwoPlayerGameRanksNothing) {
+    frm->mnuNewGame2.onClick();
+    frm->score1 = 77;
+    frm->mnuExit.onClick();
+    EXPECT_TRUE(frm->gameInProgress);
+    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "0");
+    EXPECT_TRUE(runtime.ended);
 }
 
 TEST_F(NewGameTest, ExitClosesTheSoundsAndEndsTheProgram) {

@@ -1,0 +1,97 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace platform::files {
+
+std::optional<std::string> readAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return content.str();
+}
+
+bool createIfMissing(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        return true;
+    }
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+bool replaceAtomically(const std::filesystem::path& path, const std::string& content,
+                       std::string& error) {
+    // A file the user made read-only stays as it is.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+        error = std::strerror(EACCES);
+        return false;
+    }
+    mode_t mode = 0644;
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    }
+    std::string temporary = path.string() + ".XXXXXX";
+    int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    auto fail = [&](int code) {
+        error = std::strerror(code);
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return false;
+    };
+    std::size_t written = 0;
+    while (written < content.size()) {
+        ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(errno);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    // The table survives a power cut: data on disk before the rename.
+    if (::fsync(fd) != 0) {
+        return fail(errno);
+    }
+    ::fchmod(fd, mode);
+    if (::close(fd) != 0) {
+        error = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool isWritableFolder(const std::filesystem::path& folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace platform::files

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// Small file services for the game's own files.
+namespace platform::files {
+
+// The whole file as bytes, or nothing when it cannot be read.
+std::optional<std::string> readAll(const std::filesystem::path& path);
+
+// Creates an empty file when none exists; an existing file is left as it is.
+// False when the file neither exists nor can be created.
+bool createIfMissing(const std::filesystem::path& path);
+
+// Replaces the file's content in one step: the bytes go to a temporary file
+// in the same folder, which is then renamed over the file, so a failure
+// never leaves a half-written file. On failure returns false and sets error.
+bool replaceAtomically(const std::filesystem::path& path, const std::string& content,
+                       std::string& error);
+
+// Whether new files can be created in the folder by this user.
+bool isWritableFolder(const std::filesystem::path& folder);
+
+}  // namespace platform::files
