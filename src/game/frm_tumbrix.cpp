@@ -14,6 +14,14 @@ FrmTumbrix::FrmTumbrix(platform::Runtime& runtime)
     mnuNewGame1.onClick = [this] { mnuNewGame1_Click(); };
     mnuNewGame2.onClick = [this] { mnuNewGame2_Click(); };
     mnuExit.onClick = [this] { mnuExit_Click(); };
+    mnuShowHighScoreList.onClick = [this] { mnuShowHighScoreList_Click(); };
+    tmrTumbrix.onTimer = [this] { tmrTumbrix_Timer(); };
+    tmrScoreLevel.onTimer = [this] { tmrScoreLevel_Timer(); };
+    tmrMoveLeft1.onTimer = [this] { tmrMoveLeft1_Timer(); };
+    tmrMoveRight1.onTimer = [this] { tmrMoveRight1_Timer(); };
+    tmrMoveLeft2.onTimer = [this] { tmrMoveLeft2_Timer(); };
+    tmrMoveRight2.onTimer = [this] { tmrMoveRight2_Timer(); };
+    tmrBonusTime.onTimer = [this] { tmrBonusTime_Timer(); };
 }
 
 FrmTumbrix::~FrmTumbrix() = default;

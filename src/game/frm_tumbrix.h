@@ -15,7 +15,7 @@ namespace game {
 // The main window: the whole game. Its controls (from the design) are the
 // game objects; its members below are the complete game state. Handlers are
 // defined in one file per concern: start-up and reset, new game and exit,
-// pause.
+// bars, balls, bonuses, steering, pause, clock, game over.
 class FrmTumbrix : public ui::MainWindowDesign, public scores::MainWindowLink {
 public:
     explicit FrmTumbrix(platform::Runtime& runtime);
@@ -36,6 +36,10 @@ public:
     // Host events.
     void load() override { Form_Load(); }
     void closedByUser() override { Form_Unload(); }
+    void keyDown(std::int16_t keyCode, std::int16_t shift) override {
+        Form_KeyDown(keyCode, shift);
+    }
+    void keyUp(std::int16_t keyCode, std::int16_t shift) override { Form_KeyUp(keyCode, shift); }
 
     // Start-up and reset (startup.cpp).
     void Form_Load();
@@ -49,6 +53,30 @@ public:
     void cmdNewGame2_Click();
     void mnuExit_Click();
     void Form_Unload();
+
+    // The game tick and bar motion (bars.cpp).
+    void tmrTumbrix_Timer();
+
+    // Fall and landing (balls.cpp).
+    void PlayBounceSound();
+
+    // Bonus items and their notices (bonuses.cpp).
+    void tmrBonusTime_Timer();
+
+    // Keyboard and the steering timers (steering.cpp).
+    void Form_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
+    void Form_KeyUp(std::int16_t KeyCode, std::int16_t Shift);
+    void tmrMoveLeft1_Timer();
+    void tmrMoveRight1_Timer();
+    void tmrMoveLeft2_Timer();
+    void tmrMoveRight2_Timer();
+
+    // The one-second clock (clock.cpp).
+    void tmrScoreLevel_Timer();
+
+    // Results (game_over.cpp).
+    void CheckGameOver();
+    void mnuShowHighScoreList_Click();
 
     // Ball placement, pause and resume (pause.cpp).
     void PutBall1OnLine();
@@ -113,6 +141,22 @@ public:
 
 private:
     void startNewGame(bool twoPlayers);
+    void moveBars();
+    void dropBall(platform::Shape& ball, bool& airborne, std::int16_t& lastHalf, int player);
+    void rollLeft(platform::Shape& ball, std::int16_t step);
+    void rollRight(platform::Shape& ball, std::int16_t step);
+    void showDueBonusItem();
+    void expireBonuses();
+    void showBonusCountdown();
+    void rideAndCollectBonuses();
+    void collectSnail();
+    void collectGhost();
+    void showBonusNotice(const std::string& text, platform::Color color);
+    void playBonusSound();
+    void endOnePlayerGame();
+    void putPlayerOut(int loser);
+    void endTwoPlayerGame(int lastLoser);
+    void showNewGameButtons();
 
     platform::Runtime& runtime_;
     std::unique_ptr<scores::FrmHighScores> frmHighScores_;

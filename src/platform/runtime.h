@@ -46,7 +46,7 @@ public:
 
     // Seeds the random numbers once; rnd() then draws uniformly in [0, 1).
     virtual void randomize(double seed) { random_.seed(seed); }
-    float rnd() { return random_.next(); }
+    virtual float rnd() { return random_.next(); }
 
 private:
     RandomNumbers random_;

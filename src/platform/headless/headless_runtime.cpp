@@ -101,6 +101,15 @@ void HeadlessRuntime::randomize(double seed) {
     Runtime::randomize(seed);
 }
 
+float HeadlessRuntime::rnd() {
+    if (scriptedDraws.empty()) {
+        return Runtime::rnd();
+    }
+    float draw = scriptedDraws.front();
+    scriptedDraws.pop_front();
+    return draw;
+}
+
 RecordingWavePlayer& HeadlessRuntime::wavePlayer(const std::string& fileName) {
     for (RecordingWavePlayer* player : players_) {
         if (player->fileName() == fileName) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -40,6 +41,8 @@ public:
     std::string environment(const std::string& name) override;
     std::unique_ptr<WavePlayer> createWavePlayer() override;
     void randomize(double seed) override;
+    // The scripted draws first, in order, then the seeded stream.
+    float rnd() override;
 
     // Test side.
     void advanceTicks(std::int64_t ticks) { scheduler_.advance(ticks); }
@@ -56,6 +59,7 @@ public:
     std::vector<Message> messages;
     std::map<std::string, std::string> env;
     double secondsSinceMidnightValue = 43210.25;
+    std::deque<float> scriptedDraws;
     std::string focusedButton;
     bool ended = false;
 

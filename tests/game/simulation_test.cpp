@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "game/game_fixture.h"
+#include "platform/key_codes.h"
+
+namespace {
+
+namespace keys = platform::keys;
+
+// Plays whole games on the headless host: an autopilot steers each ball
+// toward the gap of the bar beneath it, a seeded stream adds stray key
+// presses and pauses, and every game tick is checked against the rules
+// that must always hold.
+class Simulation {
+public:
+    Simulation(platform::headless::HeadlessRuntime& runtime, game::FrmTumbrix& frm, bool twoPlayers,
+               unsigned seed)
+        : runtime_(runtime), frm_(frm), twoPlayers_(twoPlayers), chaos_(seed) {
+        auto tick = frm_.tmrTumbrix.onTimer;
+        frm_.tmrTumbrix.onTimer = [this, tick] {
+            tick();
+            checkAfterGameTick();
+        };
+    }
+
+    void run(int ticks) {
+        startGame();
+        for (int i = 0; i < ticks; ++i) {
+            if (!frm_.gameInProgress) {
+                ++gamesFinished_;
+                startGame();
+            }
+            steer();
+            runtime_.advanceTicks(1);
+            checkAfterPlatformTick();
+            trace_.push_back(snapshot());
+        }
+    }
+
+    const std::vector<std::vector<float>>& trace() const { return trace_; }
+    int gamesFinished() const { return gamesFinished_; }
+    std::int32_t longestGame() const { return longestGame_; }
+    int pausedTicks() const { return pausedTicks_; }
+
+private:
+    void startGame() {
+        (twoPlayers_ ? frm_.mnuNewGame2 : frm_.mnuNewGame1).onClick();
+        lastScore1_ = lastScore2_ = 0;
+        lastElapsed_ = 0;
+    }
+
+    // Press the direction key toward the gap centre of the bar below.
+    void pilot(const platform::Shape& ball, std::int16_t leftKey, std::int16_t rightKey,
+               platform::Timer& rollingLeft, platform::Timer& rollingRight) {
+        const platform::Shape* target = nullptr;
+        for (const platform::Shape* half : {&frm_.shpLine1, &frm_.shpLine3, &frm_.shpLine5}) {
+            if (half->top >= ball.top + ball.height - 1 &&
+                (target == nullptr || half->top < target->top)) {
+                target = half;
+            }
+        }
+        if (target == nullptr) {
+            return;
+        }
+        float gapCentre = target->left + target->width + 750;
+        float ballCentre = ball.left + ball.width / 2;
+        if (ballCentre < gapCentre - 200 && !rollingRight.enabled()) {
+            frm_.keyDown(rightKey, 0);
+            frm_.keyUp(rightKey, 0);
+        } else if (ballCentre > gapCentre + 200 && !rollingLeft.enabled()) {
+            frm_.keyDown(leftKey, 0);
+        }
+    }
+
+    void steer() {
+        std::uniform_int_distribution<int> roll(0, 999);
+        int event = roll(chaos_);
+        if (frm_.gamePaused) {
+            ++pausedTicks_;
+            if (event < 20) {
+                frm_.keyDown(event < 10 ? keys::kReturn : keys::kEscape, 0);
+                frm_.keyUp(keys::kEscape, 0);
+            }
+            return;
+        }
+        if (event == 0) {
+            frm_.keyDown(keys::kEscape, 0);
+            frm_.keyDown(keys::kEscape, 0);  // auto-repeat
+            frm_.keyUp(keys::kEscape, 0);
+            return;
+        }
+        if (event < 30) {
+            // A stray press, with or without a modifier.
+            const std::int16_t stray[] = {keys::kLeft, keys::kRight, keys::kA, keys::kD, keys::kW};
+            frm_.keyDown(stray[event % 5], static_cast<std::int16_t>(event % 3 == 0 ? 2 : 0));
+        }
+        if (frm_.shpDot1.visible) {
+            pilot(frm_.shpDot1, keys::kLeft, keys::kRight, frm_.tmrMoveLeft1, frm_.tmrMoveRight1);
+        }
+        if (twoPlayers_ && frm_.shpDot2.visible) {
+            pilot(frm_.shpDot2, keys::kA, keys::kD, frm_.tmrMoveLeft2, frm_.tmrMoveRight2);
+        }
+    }
+
+    void checkBar(const platform::Shape& left, const platform::Shape& right) {
+        ASSERT_EQ(right.top, left.top);
+        ASSERT_EQ(right.left, left.left + left.width + 1500);
+        ASSERT_LT(left.left, 0);
+        ASSERT_GT(right.left + right.width, 12660);
+    }
+
+    // No visible ball is left with a half's top edge inside it: it rests
+    // exactly on top, or it is clear.
+    void checkResting(const platform::Shape& ball) {
+        if (!ball.visible || frm_.ghostEndTime > 0) {
+            return;
+        }
+        for (const platform::Shape* half : {&frm_.shpLine1, &frm_.shpLine2, &frm_.shpLine3,
+                                            &frm_.shpLine4, &frm_.shpLine5, &frm_.shpLine6}) {
+            bool overlaps =
+                ball.left < half->left + half->width && ball.left + ball.width > half->left;
+            if (overlaps) {
+                ASSERT_FALSE(half->top - ball.height < ball.top && ball.top < half->top)
+                    << "ball sunk into " << half->name;
+            }
+        }
+    }
+
+    void checkAfterGameTick() {
+        checkBar(frm_.shpLine1, frm_.shpLine2);
+        checkBar(frm_.shpLine3, frm_.shpLine4);
+        checkBar(frm_.shpLine5, frm_.shpLine6);
+        if (!frm_.gameInProgress) {
+            return;  // the tick ended the game and reset the playfield
+        }
+        checkResting(frm_.shpDot1);
+        // The near-tie rule may lift ball 2 to ball 1's height.
+        if (frm_.shpDot2.top != frm_.shpDot1.top) {
+            checkResting(frm_.shpDot2);
+        }
+    }
+
+    void checkAfterPlatformTick() {
+        if (!frm_.gameInProgress) {
+            return;
+        }
+        ASSERT_GE(frm_.score1, lastScore1_);
+        ASSERT_GE(frm_.score2, lastScore2_);
+        if (frm_.gamePaused) {
+            ASSERT_EQ(frm_.elapsedSeconds, lastElapsed_) << "paused time counted";
+        }
+        ASSERT_GE(frm_.shpDot1.left, 0);
+        ASSERT_LE(frm_.shpDot1.left, 12045);
+        lastScore1_ = frm_.score1;
+        lastScore2_ = frm_.score2;
+        lastElapsed_ = frm_.elapsedSeconds;
+        longestGame_ = std::max(longestGame_, frm_.elapsedSeconds);
+    }
+
+    std::vector<float> snapshot() const {
+        std::vector<float> state;
+        for (const platform::Shape* shape :
+             {&frm_.shpLine1, &frm_.shpLine3, &frm_.shpLine5, &frm_.shpDot1, &frm_.shpDot2}) {
+            state.push_back(shape->left);
+            state.push_back(shape->top);
+        }
+        state.push_back(static_cast<float>(frm_.elapsedSeconds));
+        state.push_back(frm_.snailLeft);
+        return state;
+    }
+
+    platform::headless::HeadlessRuntime& runtime_;
+    game::FrmTumbrix& frm_;
+    bool twoPlayers_;
+    std::mt19937 chaos_;
+    std::vector<std::vector<float>> trace_;
+    std::int16_t lastScore1_ = 0;
+    std::int16_t lastScore2_ = 0;
+    std::int32_t lastElapsed_ = 0;
+    std::int32_t longestGame_ = 0;
+    int gamesFinished_ = 0;
+    int pausedTicks_ = 0;
+};
+
+class SimulationTest : public GameFixture {};
+
+TEST_F(SimulationTest, OnePlayerGamesKeepTheRulesOverSixtyThousandTicks) {
+    Simulation simulation(runtime, *frm, false, 7);
+    simulation.run(60000);
+    // Past six minutes the bars run at full speed; the autopilot loses in the end.
+    EXPECT_GT(simulation.longestGame(), 360);
+    EXPECT_GE(simulation.gamesFinished(), 1);
+    EXPECT_GT(simulation.pausedTicks(), 0);
+}
+
+TEST_F(SimulationTest, TwoPlayerGamesKeepTheRulesOverSixtyThousandTicks) {
+    Simulation simulation(runtime, *frm, true, 11);
+    simulation.run(60000);
+    EXPECT_GT(simulation.longestGame(), 360);
+    EXPECT_GE(simulation.gamesFinished(), 1);
+    EXPECT_GT(simulation.pausedTicks(), 0);
+}
+
+TEST(ReplayTest, TheSameSeedAndKeysGiveTheSameGameAtEveryTick) {
+    auto play = [](bool twoPlayers) {
+        platform::headless::HeadlessRuntime runtime;
+        runtime.secondsSinceMidnightValue = 1234.5;
+        game::FrmTumbrix frm(runtime);
+        runtime.loadForm(frm);
+        Simulation simulation(runtime, frm, twoPlayers, 99);
+        simulation.run(8000);
+        return simulation.trace();
+    };
+    EXPECT_EQ(play(false), play(false));
+    EXPECT_EQ(play(true), play(true));
+}
+
+}  // namespace
