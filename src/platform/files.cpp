@@ -39,15 +39,16 @@ bool createIfMissing(const std::filesystem::path& path) {
 
 bool replaceAtomically(const std::filesystem::path& path, const std::string& content,
                        std::string& error) {
-    // A file the user made read-only stays as it is.
-    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
-        error = std::strerror(EACCES);
-        return false;
-    }
+    // A file the user made read-only stays as it is, even for root, who
+    // could otherwise replace it.
     mode_t mode = 0644;
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0) {
         mode = existing.st_mode & 07777;
+        if ((mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) {
+            error = std::strerror(EACCES);
+            return false;
+        }
     }
     std::string temporary = path.string() + ".XXXXXX";
     int fd = ::mkstemp(temporary.data());

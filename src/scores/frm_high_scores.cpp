@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/numeric.h"
+#include "scores/score_file_location.h"
 
 namespace scores {
 
@@ -43,28 +44,17 @@ void FrmHighScores::cmdContinue_Click() {
 }
 
 std::filesystem::path FrmHighScores::chooseScoreFile() {
-    const std::filesystem::path beside = std::filesystem::path(runtime_.appPath()) / "Tumbrix.txt";
-    if (platform::files::isWritableFolder(runtime_.appPath())) {
-        return beside;
+    const std::string folder = runtime_.appPath();
+    const bool writable = platform::files::isWritableFolder(folder);
+    std::string dataHome;
+    std::string home;
+    if (!writable) {
+        dataHome = runtime_.environment("XDG_DATA_HOME");
+        home = runtime_.environment("HOME");
     }
-    // An installed game: keep the table in the user's data folder, starting
-    // from the table that came with the program, if any.
-    std::filesystem::path dataHome = runtime_.environment("XDG_DATA_HOME");
-    if (dataHome.empty() || dataHome.is_relative()) {
-        dataHome = std::filesystem::path(runtime_.environment("HOME")) / ".local" / "share";
-    }
-    const std::filesystem::path folder = dataHome / "tumbrix";
-    const std::filesystem::path own = folder / "Tumbrix.txt";
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (!std::filesystem::exists(own, error) && std::filesystem::exists(beside, error)) {
-        std::filesystem::copy_file(beside, own, error);
-        if (!error) {
-            std::filesystem::permissions(own, std::filesystem::perms::owner_write,
-                                         std::filesystem::perm_options::add, error);
-        }
-    }
-    return own;
+    ScoreFileLocation location = locateScoreFile(folder, writable, dataHome, home);
+    prepareScoreFile(location);
+    return location.file;
 }
 
 std::array<ScoreEntry, kTableSize> FrmHighScores::tableFromLabels() const {

@@ -1,0 +1,38 @@
+#include "scores/score_file_location.h"
+
+namespace scores {
+
+ScoreFileLocation locateScoreFile(const std::filesystem::path& programFolder,
+                                  bool programFolderWritable, const std::string& xdgDataHome,
+                                  const std::string& home) {
+    const std::filesystem::path beside = programFolder / "Tumbrix.txt";
+    if (programFolderWritable) {
+        return {beside, std::nullopt};
+    }
+    // A relative XDG_DATA_HOME is invalid and ignored.
+    std::filesystem::path dataHome = xdgDataHome;
+    if (dataHome.empty() || dataHome.is_relative()) {
+        dataHome = std::filesystem::path(home) / ".local" / "share";
+    }
+    return {dataHome / "tumbrix" / "Tumbrix.txt", beside};
+}
+
+void prepareScoreFile(const ScoreFileLocation& location) {
+    if (!location.seedFrom) {
+        return;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(location.file.parent_path(), error);
+    if (std::filesystem::exists(location.file, error) ||
+        !std::filesystem::exists(*location.seedFrom, error)) {
+        return;
+    }
+    std::filesystem::copy_file(*location.seedFrom, location.file, error);
+    if (!error) {
+        // The installed table may be read-only; the user's copy must not be.
+        std::filesystem::permissions(location.file, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add, error);
+    }
+}
+
+}  // namespace scores

@@ -1,0 +1,100 @@
+#include "scores/score_file.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace scores {
+namespace {
+
+using Table = std::array<ScoreEntry, kTableSize>;
+
+std::string quotedLines(int entries) {
+    std::string content;
+    for (int i = 1; i <= entries; ++i) {
+        content += "\"N" + std::to_string(i) + "\"\r\n\"" + std::to_string(1000 - i) + "\"\r\n";
+    }
+    return content;
+}
+
+TEST(ScoreFileTest, WrittenFileHasExactly32QuotedLines) {
+    Table table;
+    table[0] = {"ABC", "412"};
+    table[1] = {"O'NEIL, JR", "-3"};
+    std::string expected = "\"ABC\"\r\n\"412\"\r\n\"O'NEIL, JR\"\r\n\"-3\"\r\n";
+    for (int i = 3; i <= 16; ++i) {
+        expected += "\"\"\r\n\"0\"\r\n";
+    }
+    EXPECT_EQ(formatEntries(table), expected);
+
+    // And it reads back unchanged, the comma inside the name included.
+    Table back;
+    readEntries(expected, back);
+    EXPECT_EQ(back[1].name, "O'NEIL, JR");
+    EXPECT_EQ(back[1].score, "-3");
+    EXPECT_EQ(formatEntries(back), expected);
+}
+
+TEST(ScoreFileTest, OnlyTheFirstSixteenEntriesAreRead) {
+    Table table;
+    readEntries(quotedLines(20), table);
+    EXPECT_EQ(table[15].name, "N16");
+    EXPECT_EQ(table[15].score, "984");
+    std::string rewritten = formatEntries(table);
+    EXPECT_EQ(std::count(rewritten.begin(), rewritten.end(), '\n'), 32);
+}
+
+TEST(ScoreFileTest, AnOddFieldSetsANameAndLeavesTheRestAsItWas) {
+    Table table;
+    table[1].score = "55";
+    table[2] = {"KEEP", "7"};
+    readEntries("\"A\",\"10\"\r\n\"B\"\r\n", table);
+    EXPECT_EQ(table[0].name, "A");
+    EXPECT_EQ(table[0].score, "10");
+    EXPECT_EQ(table[1].name, "B");
+    EXPECT_EQ(table[1].score, "55");
+    EXPECT_EQ(table[2].name, "KEEP");
+    EXPECT_EQ(table[2].score, "7");
+}
+
+TEST(ScoreFileTest, FieldsFollowTheReadingRules) {
+    FieldReader reader("  \"quoted\" tail ,plain text\r\n  spaced\n\"open quote\r\nlast");
+    std::vector<std::string> fields;
+    std::string field;
+    while (reader.next(field)) {
+        fields.push_back(field);
+    }
+    // An unterminated quote ends with its line rather than swallowing the file.
+    EXPECT_EQ(fields,
+              (std::vector<std::string>{"quoted", "plain text", "spaced", "open quote", "last"}));
+}
+
+TEST(ScoreFileTest, HostileBytesNeverCrashOrOverfill) {
+    std::mt19937 random(3);
+    std::vector<std::string> samples = {
+        std::string("\0\0\"\0,\0\r\n", 9), std::string(1 << 20, 'x'),
+        "\"" + std::string(1 << 20, 'y'),  std::string(1 << 20, ','),
+        std::string(100000, '"'),          "\r\r\r\n\n\n,,,\"\",\"",
+    };
+    for (int i = 0; i < 200; ++i) {
+        std::string noise(static_cast<std::size_t>(random() % 4000), '\0');
+        for (char& c : noise) {
+            c = static_cast<char>(random() % 256);
+        }
+        samples.push_back(noise);
+    }
+    for (const std::string& content : samples) {
+        Table table;
+        readEntries(content, table);
+        // No field can carry a line end, so a rewrite is always 32 lines.
+        for (const ScoreEntry& entry : table) {
+            ASSERT_EQ(entry.name.find_first_of("\r\n"), std::string::npos);
+            ASSERT_EQ(entry.score.find_first_of("\r\n"), std::string::npos);
+        }
+        std::string rewritten = formatEntries(table);
+        ASSERT_EQ(std::count(rewritten.begin(), rewritten.end(), '\n'), 32);
+    }
+}
+
+}  // namespace
+}  // namespace scores
