@@ -1,0 +1,11 @@
+# The SDL sound adapter: one shared engine and the wave players built on it.
+# Included from the top-level CMakeLists, which finds SDL2 and SDL2_mixer.
+add_library(tumbrix_audio STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/sdl_audio.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sdl_audio.h
+    ${CMAKE_CURRENT_LIST_DIR}/sdl_wave_player.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/sdl_wave_player.h
+)
+target_link_libraries(tumbrix_audio
+    PUBLIC tumbrix_platform_headers PkgConfig::SDL2_MIXER SDL2::SDL2
+)
