@@ -43,6 +43,7 @@ public:
     int gamesFinished() const { return gamesFinished_; }
     std::int32_t longestGame() const { return longestGame_; }
     int pausedTicks() const { return pausedTicks_; }
+    int bonusesCollected() const { return bonusesCollected_; }
 
 private:
     void startGame() {
@@ -65,6 +66,12 @@ private:
             return;
         }
         float gapCentre = target->left + target->width + 750;
+        // Go for an item on show when it rides on the bar beneath.
+        for (const platform::Frame* item : {&frm_.fraSnail, &frm_.fraGhost}) {
+            if (target == &frm_.shpLine1 && item->visible) {
+                gapCentre = item->left + item->width / 2;
+            }
+        }
         float ballCentre = ball.left + ball.width / 2;
         if (ballCentre < gapCentre - 200 && !rollingRight.enabled()) {
             frm_.keyDown(rightKey, 0);
@@ -151,6 +158,15 @@ private:
         if (frm_.gamePaused) {
             ASSERT_EQ(frm_.elapsedSeconds, lastElapsed_) << "paused time counted";
         }
+        // Only one bonus is ever out of idle.
+        int snail = frm_.snailShown || frm_.snailEndTime > 0;
+        int ghost = frm_.ghostShown || frm_.ghostEndTime > 0;
+        ASSERT_LE(snail + ghost, 1);
+        if (frm_.snailEndTime > lastSnailEnd_ || frm_.ghostEndTime > lastGhostEnd_) {
+            ++bonusesCollected_;
+        }
+        lastSnailEnd_ = frm_.snailEndTime;
+        lastGhostEnd_ = frm_.ghostEndTime;
         ASSERT_GE(frm_.shpDot1.left, 0);
         ASSERT_LE(frm_.shpDot1.left, 12045);
         lastScore1_ = frm_.score1;
@@ -182,23 +198,29 @@ private:
     std::int32_t longestGame_ = 0;
     int gamesFinished_ = 0;
     int pausedTicks_ = 0;
+    int bonusesCollected_ = 0;
+    std::int32_t lastSnailEnd_ = 0;
+    std::int32_t lastGhostEnd_ = 0;
 };
 
 class SimulationTest : public GameFixture {};
 
-TEST_F(SimulationTest, OnePlayerGamesKeepTheRulesOverSixtyThousandTicks) {
+TEST_F(SimulationTest, OnePlayerGamesKeepTheRulesOverTenMinutesOfPlay) {
     Simulation simulation(runtime, *frm, false, 7);
     simulation.run(60000);
-    // Past six minutes the bars run at full speed; the autopilot loses in the end.
-    EXPECT_GT(simulation.longestGame(), 360);
+    // Past ten minutes, bars at full speed, bonuses taken on the way; the
+    // autopilot loses in the end.
+    EXPECT_GT(simulation.longestGame(), 600);
+    EXPECT_GT(simulation.bonusesCollected(), 10);
     EXPECT_GE(simulation.gamesFinished(), 1);
     EXPECT_GT(simulation.pausedTicks(), 0);
 }
 
-TEST_F(SimulationTest, TwoPlayerGamesKeepTheRulesOverSixtyThousandTicks) {
+TEST_F(SimulationTest, TwoPlayerGamesKeepTheRulesOverTenMinutesOfPlay) {
     Simulation simulation(runtime, *frm, true, 11);
     simulation.run(60000);
-    EXPECT_GT(simulation.longestGame(), 360);
+    EXPECT_GT(simulation.longestGame(), 600);
+    EXPECT_GT(simulation.bonusesCollected(), 10);
     EXPECT_GE(simulation.gamesFinished(), 1);
     EXPECT_GT(simulation.pausedTicks(), 0);
 }
