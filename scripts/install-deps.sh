@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian/Ubuntu packages Tumbrix needs to build, test and run,
+# skipping those already present. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev libsdl2-mixer-dev libgtest-dev
+    fonts-comic-neue fonts-liberation2
+)
+# The SVG module's development package has two names across releases.
+if apt-cache show qt6-svg-dev >/dev/null 2>&1; then
+    packages+=(qt6-svg-dev)
+else
+    packages+=(libqt6svg6-dev)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    as_root=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

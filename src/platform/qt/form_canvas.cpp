@@ -1,0 +1,174 @@
+#include "platform/qt/form_canvas.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+
+#include "platform/qt/form_painter.h"
+#include "platform/qt/form_units.h"
+
+namespace platform::qt {
+
+namespace {
+
+QString buttonStyleSheet(Color face) {
+    const QColor color = toQColor(face);
+    return QStringLiteral(
+               "QPushButton { background-color: %1; color: black; border: 1px solid %2;"
+               " border-radius: 4px; padding: 2px 6px; }"
+               "QPushButton:hover { background-color: %3; }"
+               "QPushButton:pressed { background-color: %4; }"
+               "QPushButton:focus { border: 2px solid %5; }")
+        .arg(color.name(), color.darker(160).name(), color.darker(106).name(),
+             color.darker(125).name(), color.darker(260).name());
+}
+
+// A wholly transparent pointer: the player sees only the ball.
+const QCursor& hiddenCursor() {
+    static const QCursor cursor = [] {
+        QPixmap blank(32, 32);
+        blank.fill(Qt::transparent);
+        return QCursor(blank);
+    }();
+    return cursor;
+}
+
+}  // namespace
+
+FormCanvas::FormCanvas(Form& form, PictureCache& pictures, Dispatch dispatch, QWidget* parent)
+    : QWidget(parent), form_(form), pictures_(pictures), dispatch_(std::move(dispatch)) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    createButtons(form_.controls, QPointF(0, 0), true);
+    syncFromForm();
+}
+
+QSize FormCanvas::sizeHint() const {
+    return clientPixelSize(form_).toSize();
+}
+
+qreal FormCanvas::scale() const {
+    const QSizeF design = clientPixelSize(form_);
+    if (design.isEmpty()) {
+        return 1.0;
+    }
+    return std::min(width() / design.width(), height() / design.height());
+}
+
+QPointF FormCanvas::origin() const {
+    const QSizeF scaled = clientPixelSize(form_) * scale();
+    return {(width() - scaled.width()) / 2, (height() - scaled.height()) / 2};
+}
+
+void FormCanvas::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::black);
+    const qreal s = scale();
+    painter.translate(origin());
+    painter.scale(s, s);
+    FormPainter(painter, pictures_, s * devicePixelRatioF()).paint(form_);
+}
+
+void FormCanvas::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    syncFromForm();
+}
+
+QPushButton* FormCanvas::buttonFor(const CommandButton& button) const {
+    auto found = buttons_.find(&button);
+    return found != buttons_.end() ? found->second.widget : nullptr;
+}
+
+void FormCanvas::createButtons(const std::vector<Control*>& controls, QPointF offset,
+                               bool framesVisible) {
+    for (Control* control : controls) {
+        if (control->kind == ControlKind::Frame) {
+            auto& frame = static_cast<Frame&>(*control);
+            createButtons(frame.children, offset + pixelRect(frame).topLeft(), framesVisible);
+        } else if (control->kind == ControlKind::CommandButton) {
+            auto& button = static_cast<CommandButton&>(*control);
+            auto* widget = new QPushButton(this);
+            // A focused button clicks on Enter as well as Space.
+            widget->setAutoDefault(true);
+            widget->setFocusPolicy(Qt::StrongFocus);
+            widget->hide();
+            connect(widget, &QPushButton::clicked, this, [this, &button] {
+                dispatch_([&button] {
+                    if (button.onClick) {
+                        button.onClick();
+                    }
+                });
+            });
+            buttons_.emplace(&button, ButtonView{widget, offset, framesVisible, {}, {}, {}});
+        }
+    }
+}
+
+void FormCanvas::updateFrameState(const std::vector<Control*>& controls, QPointF offset,
+                                  bool framesVisible) {
+    for (Control* control : controls) {
+        if (control->kind == ControlKind::Frame) {
+            const auto& frame = static_cast<const Frame&>(*control);
+            updateFrameState(frame.children, offset + pixelRect(frame).topLeft(),
+                             framesVisible && frame.visible);
+        } else if (control->kind == ControlKind::CommandButton) {
+            auto found = buttons_.find(static_cast<const CommandButton*>(control));
+            if (found != buttons_.end()) {
+                found->second.frameOffset = offset;
+                found->second.framesVisible = framesVisible;
+            }
+        }
+    }
+}
+
+void FormCanvas::syncFromForm() {
+    updateFrameState(form_.controls, QPointF(0, 0), true);
+    for (auto& [button, view] : buttons_) {
+        syncButton(*button, view);
+    }
+    syncCursor();
+    update();
+}
+
+void FormCanvas::syncButton(const CommandButton& button, ButtonView& view) {
+    QPushButton& widget = *view.widget;
+    const qreal s = scale();
+    const QRectF design = pixelRect(button).translated(view.frameOffset);
+    const QRect placed = QRectF(origin() + design.topLeft() * s, design.size() * s).toRect();
+    if (widget.geometry() != placed) {
+        widget.setGeometry(placed);
+    }
+    if (view.caption != button.caption) {
+        view.caption = button.caption;
+        widget.setText(QString::fromStdString(button.caption));
+    }
+    const QFont font = toQFont(button.font, s);
+    if (view.font != font) {
+        view.font = font;
+        widget.setFont(font);
+    }
+    const QString style = buttonStyleSheet(button.faceColor);
+    if (view.styleSheet != style) {
+        view.styleSheet = style;
+        widget.setStyleSheet(style);
+    }
+    const bool shown = button.visible && view.framesVisible;
+    if (widget.isVisibleTo(this) != shown) {
+        widget.setVisible(shown);
+    }
+}
+
+void FormCanvas::syncCursor() {
+    if (appliedPointer_ == form_.mousePointer) {
+        return;
+    }
+    appliedPointer_ = form_.mousePointer;
+    if (form_.mousePointer == MousePointer::Custom) {
+        setCursor(hiddenCursor());
+    } else {
+        unsetCursor();
+    }
+}
+
+}  // namespace platform::qt

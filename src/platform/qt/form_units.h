@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRectF>
+#include <QSizeF>
+
+#include "platform/color.h"
+#include "platform/controls.h"
+#include "platform/form.h"
+
+// Conversions from the game's units to Qt's. A window at its design size
+// shows 15 twips per logical pixel; fonts are sized in points of 20 twips.
+namespace platform::qt {
+
+inline constexpr qreal kTwipsPerPixel = 15.0;
+inline constexpr qreal kTwipsPerPoint = 20.0;
+
+inline qreal toPixels(float twips) {
+    return qreal(twips) / kTwipsPerPixel;
+}
+
+// A control's rectangle in design pixels, relative to its container.
+inline QRectF pixelRect(const Control& control) {
+    return {toPixels(control.left), toPixels(control.top), toPixels(control.width),
+            toPixels(control.height)};
+}
+
+// The form's client area in design pixels.
+inline QSizeF clientPixelSize(const Form& form) {
+    return {toPixels(form.clientWidth), toPixels(form.clientHeight)};
+}
+
+inline QColor toQColor(Color color) {
+    return QColor(int(redOf(color)), int(greenOf(color)), int(blueOf(color)));
+}
+
+// The font at `scale` times its design pixel size.
+QFont toQFont(const Font& font, qreal scale = 1.0);
+
+}  // namespace platform::qt
