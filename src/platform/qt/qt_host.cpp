@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QIcon>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QPushButton>
 #include <QTime>
 #include <QWindow>
@@ -207,6 +209,8 @@ void QtHost::runMessageBox(const std::string& text, const std::string& title, in
     box.setText(boxText(text));
     box.setIcon(static_cast<QMessageBox::Icon>(icon));
     box.setStandardButtons(QMessageBox::Ok);
+    // A plain OK button, as the game's boxes have always looked.
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
     // Listed so that ending the program can close it.
     openBoxes_.push_back(&box);
