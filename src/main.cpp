@@ -3,11 +3,8 @@
 
 #include "game/frm_tumbrix.h"
 #include "platform/qt/qt_host.h"
-
-#ifdef TUMBRIX_HAVE_SDL_AUDIO
 #include "platform/qt/sdl_audio.h"
 #include "platform/qt/sdl_wave_player.h"
-#endif
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -16,7 +13,6 @@ int main(int argc, char* argv[]) {
     // The game decides when it ends, also when its last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
-#ifdef TUMBRIX_HAVE_SDL_AUDIO
     // The host outlives the sound engine: the engine's audio thread may post
     // end-of-sound notices to the host until the engine is gone.
     std::unique_ptr<platform::qt::SdlAudioEngine> audio;
@@ -27,9 +23,6 @@ int main(int argc, char* argv[]) {
     audio->setWake([&host, engine = audio.get()] {
         host.post([engine] { engine->deliverPendingNotices(); });
     });
-#else
-    platform::qt::QtHost host({});
-#endif
 
     int exitCode = 0;
     {
@@ -41,8 +34,6 @@ int main(int argc, char* argv[]) {
         // The game may have ended before the event loop ever ran.
         exitCode = host.programEnded() ? host.exitCode() : QApplication::exec();
     }
-#ifdef TUMBRIX_HAVE_SDL_AUDIO
     audio.reset();
-#endif
     return exitCode;
 }

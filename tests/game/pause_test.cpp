@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "game/game_fixture.h"
-#include "platform/key_codes.h"
 
 namespace {
 
@@ -88,13 +87,6 @@ TEST_F(PauseTest, MusicSwitchedOffIsNeitherStoppedNorResumed) {
               std::vector<std::string>{"MainMusic.wav WaveMode"});
 }
 
-TEST_F(PauseTest, NoGameNoPause) {
-    frm->Form_Load();
-    frm->Pause();
-    EXPECT_FALSE(frm->gamePaused);
-    EXPECT_TRUE(runtime.log.empty());
-}
-
 TEST_F(PauseTest, TheWraparoundNoticeReturnsOnlyWithinItsFiveSeconds) {
     frm->elapsedSeconds = 92;
     frm->lblWrapAround.visible = true;
@@ -133,13 +125,19 @@ TEST_F(PauseTest, AnOutPlayerStaysOutOverAPause) {
     EXPECT_TRUE(frm->player1Alive);
 }
 
-TEST_F(PauseTest, OnePlayerPauseLeavesBallTwoAlone) {
+TEST_F(PauseTest, OnePlayerPauseLeavesBallTwoAloneAndNoGameNoPause) {
     frm->mnuNewGame1.onClick();
     frm->shpDot2.top = frm->shpLine3.top - 500;
     frm->Pause();
     frm->Unpause();
     EXPECT_EQ(frm->shpDot2.top, frm->shpLine3.top - 500);
     EXPECT_FALSE(frm->shpDot2.visible);
+
+    frm->Form_Load();
+    runtime.log.clear();
+    frm->Pause();
+    EXPECT_FALSE(frm->gamePaused);
+    EXPECT_TRUE(runtime.log.empty());
 }
 
 TEST_F(PauseTest, GameOverPauseKeepsThePlayfieldOnShow) {

@@ -6,7 +6,6 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QPushButton>
 #include <QTime>
 #include <QWindow>
 #include <algorithm>

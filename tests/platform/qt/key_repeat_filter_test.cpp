@@ -1,76 +1,46 @@
 #include "platform/qt/key_repeat_filter.h"
 
-#include <gtest/gtest.h>
-
 #include "platform/key_codes.h"
+#include "qt_test_support.h"
 
-namespace platform::qt {
+namespace platform::qt::testing {
 namespace {
 
-using Actions = std::vector<KeyAction>;
+using namespace platform::keys;
 
-KeyAction down(std::int16_t key, std::int16_t shift = 0) {
-    return {KeyAction::Kind::Down, key, shift};
-}
-KeyAction up(std::int16_t key, std::int16_t shift = 0) {
-    return {KeyAction::Kind::Up, key, shift};
-}
-
-TEST(KeyRepeatFilter, RealReleaseIsDeliveredOnceAfterTheRejoinTime) {
+TEST(KeyRepeatFilter, AHeldKeyRepeatsKeyDownAndIsReleasedOnce) {
     KeyRepeatFilter filter;
-    EXPECT_EQ(filter.press(keys::kLeft, 0, 1000), Actions{down(keys::kLeft)});
-    EXPECT_EQ(filter.release(keys::kLeft, keys::kShiftMask, false, 1100), Actions{});
-    EXPECT_EQ(filter.nextDeadlineMs(), 1108);
-    EXPECT_EQ(filter.poll(1107), Actions{});
-    EXPECT_EQ(filter.poll(1108), Actions{up(keys::kLeft, keys::kShiftMask)});
-    EXPECT_EQ(filter.poll(1200), Actions{});
-    EXPECT_EQ(filter.nextDeadlineMs(), std::nullopt);
-    // A press after the release went out is a fresh press.
-    EXPECT_EQ(filter.press(keys::kLeft, 0, 1210), Actions{down(keys::kLeft)});
-}
-
-TEST(KeyRepeatFilter, AutoRepeatRepeatsKeyDownAndDropsItsReleases) {
-    KeyRepeatFilter filter;
-    filter.press(keys::kRight, 0, 0);
-    EXPECT_EQ(filter.release(keys::kRight, 0, true, 500), Actions{});
-    EXPECT_EQ(filter.nextDeadlineMs(), std::nullopt);
-    EXPECT_EQ(filter.press(keys::kRight, 0, 500), Actions{down(keys::kRight)});
-    EXPECT_EQ(filter.release(keys::kRight, 0, true, 533), Actions{});
-    EXPECT_EQ(filter.press(keys::kRight, 0, 533), Actions{down(keys::kRight)});
-    EXPECT_EQ(filter.poll(10'000), Actions{});
-    filter.release(keys::kRight, 0, false, 600);
-    EXPECT_EQ(filter.poll(608), Actions{up(keys::kRight)});
-}
-
-TEST(KeyRepeatFilter, ReleaseAndPressOfTheSameKeyWithinEightMsIsStillHeld) {
-    KeyRepeatFilter filter;
-    filter.press(keys::kA, 0, 0);
-    for (std::int64_t t = 500; t <= 700; t += 40) {
-        EXPECT_EQ(filter.release(keys::kA, 0, false, t), Actions{});
-        EXPECT_EQ(filter.press(keys::kA, 0, t + 7), Actions{down(keys::kA)}) << t;
-        EXPECT_EQ(filter.nextDeadlineMs(), std::nullopt);
-    }
+    EXPECT_EQ(filter.press(kLeft, 0, 1000), Actions{down(kLeft)});
+    // Auto-repeat: its releases are dropped, its presses repeat the key-down.
+    EXPECT_EQ(filter.release(kLeft, 0, true, 1500), Actions{});
+    EXPECT_EQ(filter.press(kLeft, 0, 1520), Actions{down(kLeft)});
+    // An unmarked release and press less than 8 ms apart: still held.
+    EXPECT_EQ(filter.release(kLeft, 0, false, 1600), Actions{});
+    EXPECT_EQ(filter.press(kLeft, 0, 1607), Actions{down(kLeft)});
     EXPECT_EQ(filter.poll(5000), Actions{});
-    // At eight milliseconds the release was real and is delivered first.
-    filter.release(keys::kA, 0, false, 6000);
-    EXPECT_EQ(filter.press(keys::kA, 0, 6008), (Actions{up(keys::kA), down(keys::kA)}));
+
+    // A real release goes out once, 8 ms after it came.
+    EXPECT_EQ(filter.release(kLeft, kShiftMask, false, 6000), Actions{});
+    EXPECT_EQ(filter.nextDeadlineMs(), 6008);
+    EXPECT_EQ(filter.poll(6007), Actions{});
+    EXPECT_EQ(filter.poll(6008), Actions{up(kLeft, kShiftMask)});
+    EXPECT_EQ(filter.poll(9000), Actions{});
+    // A press 8 ms after the release is a new one.
+    filter.release(kLeft, 0, false, 10000);
+    EXPECT_EQ(filter.press(kLeft, 0, 10008), (Actions{up(kLeft), down(kLeft)}));
 }
 
-TEST(KeyRepeatFilter, OtherKeysDoNotRejoinAHeldBackRelease) {
+TEST(KeyRepeatFilter, AnyOtherKeyDeliversAHeldBackReleaseFirst) {
     KeyRepeatFilter filter;
-    filter.press(keys::kLeft, 0, 0);
-    filter.release(keys::kLeft, 0, false, 100);
-    // The player moved from Left to Right: Left's key-up comes first.
-    EXPECT_EQ(filter.press(keys::kRight, 0, 102), (Actions{up(keys::kLeft), down(keys::kRight)}));
-    filter.release(keys::kRight, 0, false, 200);
-    EXPECT_EQ(filter.release(keys::kW, 0, false, 201), Actions{up(keys::kRight)});
-    EXPECT_EQ(filter.poll(209), Actions{up(keys::kW)});
-    // Shift pressed between a release and a press of the same key.
-    filter.press(keys::kW, 0, 300);
-    filter.release(keys::kW, 0, false, 400);
-    EXPECT_EQ(filter.otherKey(401), Actions{up(keys::kW)});
-    EXPECT_EQ(filter.press(keys::kW, keys::kShiftMask, 402), Actions{down(keys::kW, 1)});
+    filter.press(kLeft, 0, 0);
+    filter.release(kLeft, 0, false, 100);
+    EXPECT_EQ(filter.press(kRight, 0, 102), (Actions{up(kLeft), down(kRight)}));
+    filter.release(kRight, 0, false, 200);
+    EXPECT_EQ(filter.release(kW, 0, false, 201), Actions{up(kRight)});
+    // Shift pressed between the release and the next press of W.
+    EXPECT_EQ(filter.otherKey(202), Actions{up(kW)});
+    EXPECT_EQ(filter.press(kW, kShiftMask, 203), Actions{down(kW, kShiftMask)});
 }
 
 }  // namespace
-}  // namespace platform::qt
+}  // namespace platform::qt::testing

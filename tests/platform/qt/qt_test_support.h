@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QMessageBox>
-#include <QString>
-#include <functional>
+#include <QTest>
 #include <vector>
 
 #include "platform/form.h"
@@ -13,44 +11,44 @@
 
 namespace platform::qt::testing {
 
+using Actions = std::vector<KeyAction>;
+
+inline KeyAction down(std::int16_t key, std::int16_t shift = 0) {
+    return {KeyAction::Kind::Down, key, shift};
+}
+inline KeyAction up(std::int16_t key, std::int16_t shift = 0) {
+    return {KeyAction::Kind::Up, key, shift};
+}
+
 // A host whose end is recorded instead of leaving the test's event loop.
 class HostTest : public ::testing::Test {
 protected:
-    // Shows a loaded form and waits until its window is active.
-    void showAndActivate(Form& form);
+    void showAndActivate(Form& form) {
+        host.showForm(form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(host.windowOf(form)));
+    }
 
     std::vector<int> quitCodes;
     QtHost host{{}, [this](int code) { quitCodes.push_back(code); }};
 };
 
-// A small window that records its key events.
+// A window with one button that records its key events.
 class KeyForm : public Form {
 public:
-    KeyForm();
+    KeyForm() : Form("Keys", 6000, 4500) {
+        controls = {&okButton};
+        okButton.onClick = [this] { ++clicks; };
+    }
     void keyDown(std::int16_t keyCode, std::int16_t shift) override {
-        keys.push_back({KeyAction::Kind::Down, keyCode, shift});
+        keys.push_back(down(keyCode, shift));
     }
     void keyUp(std::int16_t keyCode, std::int16_t shift) override {
-        keys.push_back({KeyAction::Kind::Up, keyCode, shift});
+        keys.push_back(up(keyCode, shift));
     }
 
     CommandButton okButton{"cmdOk", "OK", 600, 600, 2400, 600};
-    std::vector<KeyAction> keys;
+    Actions keys;
     int clicks = 0;
 };
-
-// What a message box showed before it was closed.
-struct SeenBox {
-    bool closed = false;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttonCount = 0;
-    QWidget* parent = nullptr;
-};
-
-// Closes the first application-modal message box that is up after delayMs,
-// recording it; `before` runs just before it is closed.
-void closeMessageBoxLater(SeenBox& seen, int delayMs, std::function<void()> before = {});
 
 }  // namespace platform::qt::testing

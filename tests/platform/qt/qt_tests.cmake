@@ -2,7 +2,6 @@
 # platform: without a display a Qt test would otherwise abort.
 add_executable(qt_host_tests
     ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/qt_test_support.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_repeat_filter_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/keyboard_input_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
