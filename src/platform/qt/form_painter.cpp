@@ -136,11 +136,20 @@ void FormPainter::paintLabel(const Label& label) {
         painter_.fillRect(bounds, toQColor(label.backColor));
     }
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
-    painter_.setFont(toQFont(label.font));
-    painter_.setPen(toQColor(label.foreColor));
-    painter_.drawText(bounds,
-                      int(horizontalAlignment(label.alignment) | Qt::AlignTop) | Qt::TextWordWrap,
-                      captionText(label.caption));
+    const QFont font = toQFont(label.font);
+    painter_.setFont(font);
+    const int flags = int(horizontalAlignment(label.alignment) | Qt::AlignTop) | Qt::TextWordWrap;
+    const QString text = captionText(label.caption);
+    const QColor color = toQColor(label.foreColor);
+    if (!label.opaque && color.lightnessF() > 0.45) {
+        // A soft shadow keeps light text readable over the bright parts of
+        // the sky picture.
+        const qreal offset = std::max<qreal>(1.0, font.pixelSize() / 18.0);
+        painter_.setPen(QColor(0, 0, 0, 150));
+        painter_.drawText(bounds.translated(offset, offset), flags, text);
+    }
+    painter_.setPen(color);
+    painter_.drawText(bounds, flags, text);
     painter_.restore();
 }
 
