@@ -46,18 +46,37 @@ void FrmTumbrix::showDueBonusItem() {
     }
 }
 
+FrmTumbrix::Bonus FrmTumbrix::snailBonus() {
+    return {fraSnail,
+            snailShown,
+            snailEndTime,
+            lblSnailTimeLeftTitle,
+            lblSnailTimeLeft,
+            "SNAIL Bonus:  Bars Slow Down!",
+            platform::rgb(255, 255, 0),
+            "SNAIL Bonus Time is Over!"};
+}
+
+FrmTumbrix::Bonus FrmTumbrix::ghostBonus() {
+    return {fraGhost,
+            ghostShown,
+            ghostEndTime,
+            lblGhostTimeLeftTitle,
+            lblGhostTimeLeft,
+            "GHOST Bonus:  Drop Through Bars!",
+            platform::rgb(0, 255, 255),
+            "GHOST Bonus Time is Over!"};
+}
+
 void FrmTumbrix::expireBonuses() {
-    auto expire = [this](std::int32_t& endTime, platform::Label& title, platform::Label& timeLeft,
-                         const char* notice) {
-        if (endTime > 0 && endTime <= elapsedSeconds) {
-            endTime = 0;
-            timeLeft.visible = false;
-            title.visible = false;
-            showBonusNotice(notice, platform::rgb(255, 255, 255));
+    for (Bonus bonus : {snailBonus(), ghostBonus()}) {
+        if (bonus.endTime > 0 && bonus.endTime <= elapsedSeconds) {
+            bonus.endTime = 0;
+            bonus.timeLeft.visible = false;
+            bonus.title.visible = false;
+            showBonusNotice(bonus.overNotice, platform::rgb(255, 255, 255));
         }
-    };
-    expire(snailEndTime, lblSnailTimeLeftTitle, lblSnailTimeLeft, "SNAIL Bonus Time is Over!");
-    expire(ghostEndTime, lblGhostTimeLeftTitle, lblGhostTimeLeft, "GHOST Bonus Time is Over!");
+    }
 }
 
 void FrmTumbrix::showBonusCountdown() {
@@ -78,11 +97,10 @@ void FrmTumbrix::rideAndCollectBonuses() {
 
     // Ball 1 first; a collected item is hidden at once, so it goes once.
     auto tryBall = [this](const platform::Shape& ball) {
-        if (collects(ball, fraSnail)) {
-            collectSnail();
-        }
-        if (collects(ball, fraGhost)) {
-            collectGhost();
+        for (Bonus bonus : {snailBonus(), ghostBonus()}) {
+            if (collects(ball, bonus.item)) {
+                collect(bonus);
+            }
         }
     };
     tryBall(shpDot1);
@@ -91,26 +109,18 @@ void FrmTumbrix::rideAndCollectBonuses() {
     }
 }
 
-void FrmTumbrix::collectSnail() {
-    snailShown = false;
-    fraSnail.visible = false;
-    snailEndTime = elapsedSeconds + kBonusSeconds + 1;
-    showBonusNotice("SNAIL Bonus:  Bars Slow Down!", platform::rgb(255, 255, 0));
-    lblSnailTimeLeftTitle.visible = true;
-    lblSnailTimeLeft.caption = platform::decimalText(kBonusSeconds);
-    lblSnailTimeLeft.visible = true;
-    playBonusSound();
-}
-
-void FrmTumbrix::collectGhost() {
-    ghostShown = false;
-    fraGhost.visible = false;
-    ghostEndTime = elapsedSeconds + kBonusSeconds + 1;
-    showBonusNotice("GHOST Bonus:  Drop Through Bars!", platform::rgb(0, 255, 255));
-    lblGhostTimeLeftTitle.visible = true;
-    lblGhostTimeLeft.caption = platform::decimalText(kBonusSeconds);
-    lblGhostTimeLeft.visible = true;
-    playBonusSound();
+void FrmTumbrix::collect(Bonus bonus) {
+    bonus.shown = false;
+    bonus.item.visible = false;
+    bonus.endTime = elapsedSeconds + kBonusSeconds + 1;
+    showBonusNotice(bonus.pickupNotice, bonus.pickupColor);
+    bonus.title.visible = true;
+    bonus.timeLeft.caption = platform::decimalText(kBonusSeconds);
+    bonus.timeLeft.visible = true;
+    if (mnuSound.checked) {
+        TegoWav5->SeekWave(0);
+        TegoWav5->PlayWave(-1, -1, false);
+    }
 }
 
 void FrmTumbrix::showBonusNotice(const std::string& text, platform::Color color) {
@@ -118,13 +128,6 @@ void FrmTumbrix::showBonusNotice(const std::string& text, platform::Color color)
     lblBonusTime.foreColor = color;
     lblBonusTime.visible = true;
     tmrBonusTime.setEnabled(true);
-}
-
-void FrmTumbrix::playBonusSound() {
-    if (mnuSound.checked) {
-        TegoWav5->SeekWave(0);
-        TegoWav5->PlayWave(-1, -1, false);
-    }
 }
 
 void FrmTumbrix::tmrBonusTime_Timer() {

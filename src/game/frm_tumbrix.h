@@ -149,10 +149,21 @@ private:
     void expireBonuses();
     void showBonusCountdown();
     void rideAndCollectBonuses();
-    void collectSnail();
-    void collectGhost();
+    // The controls and state of one bonus kind, so both share one code path.
+    struct Bonus {
+        platform::Frame& item;
+        bool& shown;
+        std::int32_t& endTime;
+        platform::Label& title;
+        platform::Label& timeLeft;
+        const char* pickupNotice;
+        platform::Color pickupColor;
+        const char* overNotice;
+    };
+    Bonus snailBonus();
+    Bonus ghostBonus();
+    void collect(Bonus bonus);
     void showBonusNotice(const std::string& text, platform::Color color);
-    void playBonusSound();
     void endOnePlayerGame();
     void putPlayerOut(int loser);
     void endTwoPlayerGame(int lastLoser);
