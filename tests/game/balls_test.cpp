@@ -11,60 +11,44 @@ protected:
         frm->mnuNewGame2.onClick();
         frm->baseSpeed = 0;
         // Both balls lie at the bottom, clear of every bar, until a test
-        // places them.
+        // places them; lying there touches no bar, so both are airborne.
         frm->shpDot1.top = frm->shpDot2.top = 11145;
         frm->shpDot1.left = frm->shpDot2.left = 0;
-        // Lying at the bottom touches no bar: both are airborne.
-        frm->tmrTumbrix_Timer();
+        gameTicks();
         runtime.log.clear();
     }
-    // Puts the ball just above bar 2's left half so that the next fall
-    // lands on it.
-    void aboveBar2(platform::Shape& ball) {
-        ball.left = 1000;
-        ball.top = frm->shpLine3.top - 615 - 100;
-    }
-    std::size_t bounceSounds() { return runtime.logEntries("BallBounce.wav PlayWave").size(); }
+    // Puts the ball just above bar 2's left half: its next fall lands on it.
+    void aboveBar2(platform::Shape& ball) { place(ball, 1000, frm->shpLine3.top - 615 - 100); }
+    std::size_t bounceSounds() { return logged("BallBounce.wav PlayWave"); }
 };
 
-TEST_F(BallsTest, FallStopsAtTheBottomOfThePlayfield) {
+TEST_F(BallsTest, FallStopsAtTheBottomAndALandingBallRidesUpWithItsHalf) {
     frm->shpDot1.top = 11100;
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->shpDot1.top, 11145);
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->shpDot1.top, 11145);
-    EXPECT_TRUE(frm->ball1Airborne);
-}
+    gameTicks(2);
+    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->ball1Airborne), std::tuple(11145, true));
 
-TEST_F(BallsTest, ALandingBallRestsOnTheHalfAndRidesUpWithIt) {
     aboveBar2(frm->shpDot1);
-    frm->tmrTumbrix_Timer();
+    gameTicks();
     EXPECT_EQ(frm->shpDot1.top, frm->shpLine3.top - 615);
     frm->baseSpeed = 20;
     float before = frm->shpDot1.top;
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->shpDot1.top, before - 20);
-    EXPECT_EQ(frm->shpDot1.top, frm->shpLine3.top - 615);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->shpLine3.top - 615),
+              std::tuple(before - 20, before - 20));
 }
 
 TEST_F(BallsTest, ABallIsHeldOnlyByARealOverlapWithAHalf) {
-    // Left side exactly on the left half's right end: not held, falls.
-    aboveBar2(frm->shpDot1);
-    frm->shpDot1.left = frm->shpLine3.left + frm->shpLine3.width;
-    float before = frm->shpDot1.top;
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->shpDot1.top, before + 135);
-    // Right side exactly on the right half's Left: not held either.
-    aboveBar2(frm->shpDot1);
-    frm->shpDot1.left = frm->shpLine4.left - 615;
-    before = frm->shpDot1.top;
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->shpDot1.top, before + 135);
-    // One twip further right: held by the right half.
-    aboveBar2(frm->shpDot1);
-    frm->shpDot1.left = frm->shpLine4.left - 614;
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->shpDot1.top, frm->shpLine4.top - 615);
+    // Left side exactly on the left half's right end, or right side exactly
+    // on the right half's left: not held, it falls. One twip further: held.
+    for (auto [left, held] : {std::pair{frm->shpLine3.left + frm->shpLine3.width, false},
+                              {frm->shpLine4.left - 615, false},
+                              {frm->shpLine4.left - 614, true}}) {
+        aboveBar2(frm->shpDot1);
+        frm->shpDot1.left = left;
+        float before = frm->shpDot1.top;
+        gameTicks();
+        EXPECT_EQ(frm->shpDot1.top, held ? frm->shpLine4.top - 615 : before + 135) << left;
+    }
 }
 
 TEST_F(BallsTest, HiddenBallsAndGhostBallsPassThroughBars) {
@@ -72,96 +56,77 @@ TEST_F(BallsTest, HiddenBallsAndGhostBallsPassThroughBars) {
     frm->ball1LastHalf = 5;
     frm->ghostEndTime = 30;
     aboveBar2(frm->shpDot1);
-    for (int tick = 0; tick < 200; ++tick) {
-        frm->tmrTumbrix_Timer();
-    }
-    EXPECT_EQ(frm->shpDot1.top, 11145);
-    EXPECT_FALSE(frm->ball1Airborne);
-    EXPECT_EQ(frm->ball1LastHalf, 5);
-    EXPECT_EQ(bounceSounds(), 0u);
+    gameTicks(200);
+    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->ball1Airborne, frm->ball1LastHalf, bounceSounds()),
+              std::tuple(11145, false, 5, 0u));
 
     frm->ghostEndTime = 0;
     frm->shpDot2.visible = false;
     aboveBar2(frm->shpDot2);
-    frm->tmrTumbrix_Timer();
-    frm->tmrTumbrix_Timer();
+    gameTicks(2);
     EXPECT_GT(frm->shpDot2.top, frm->shpLine3.top - 615);
 }
 
 TEST_F(BallsTest, BounceSoundsOnANewBarButNotBackOnTheSameOne) {
     aboveBar2(frm->shpDot1);
-    frm->tmrTumbrix_Timer();
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(bounceSounds(), 1u);
-    EXPECT_EQ(frm->ball1LastHalf, 3);
-    EXPECT_FALSE(frm->ball1Airborne);
+    gameTicks(2);
+    EXPECT_EQ(std::tuple(frm->ball1LastHalf, frm->ball1Airborne), std::tuple(3, false));
     EXPECT_EQ(runtime.logEntries("BallBounce.wav"),
-              (std::vector<std::string>{"BallBounce.wav SeekWave 0", "BallBounce.wav WaveMode",
-                                        "BallBounce.wav PlayWave"}));
+              (Strings{"BallBounce.wav SeekWave 0", "BallBounce.wav WaveMode",
+                       "BallBounce.wav PlayWave"}));
 
     // Off the half, into the gap, and back onto the other half of the same bar.
     frm->shpDot1.top -= 400;
-    frm->tmrTumbrix_Timer();
+    gameTicks();
     EXPECT_TRUE(frm->ball1Airborne);
     frm->shpDot1.left = frm->shpLine4.left + 100;
-    frm->tmrTumbrix_Timer();
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(bounceSounds(), 1u);
-    EXPECT_EQ(frm->shpDot1.top, frm->shpLine4.top - 615);
+    gameTicks(2);
+    EXPECT_EQ(std::tuple(frm->shpDot1.top, bounceSounds()),
+              std::tuple(frm->shpLine4.top - 615, 1u));
 
     // A bounce while the sound still plays rewinds it without a second play.
-    wave("BallBounce.wav").forceMode(526);
+    runtime.wavePlayer("BallBounce.wav").forceMode(526);
     frm->shpDot1.top = frm->shpLine5.top - 700;
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->ball1LastHalf, 6);
-    EXPECT_EQ(runtime.logEntries("BallBounce.wav SeekWave").size(), 2u);
-    EXPECT_EQ(bounceSounds(), 1u);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->ball1LastHalf, logged("BallBounce.wav SeekWave"), bounceSounds()),
+              std::tuple(6, 2u, 1u));
 }
 
 TEST_F(BallsTest, WithEffectsOffTheLastHalfStillMovesButTheBallStaysAirborne) {
     frm->mnuSound.checked = false;
     aboveBar2(frm->shpDot1);
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->ball1LastHalf, 3);
-    EXPECT_TRUE(frm->ball1Airborne);
-    EXPECT_EQ(runtime.logEntries("BallBounce.wav").size(), 0u);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->ball1LastHalf, frm->ball1Airborne, logged("BallBounce.wav")),
+              std::tuple(3, true, 0u));
     // Ball 2 clears its own flag whatever the switch says.
     aboveBar2(frm->shpDot2);
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->ball2LastHalf, 3);
-    EXPECT_FALSE(frm->ball2Airborne);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->ball2LastHalf, frm->ball2Airborne), std::tuple(3, false));
 }
 
 TEST_F(BallsTest, ABounceOfBallTwoSilencesBallOnesNextLanding) {
-    frm->shpDot1.top = frm->shpLine3.top - 615 - 300;
-    frm->shpDot1.left = 1000;
-    frm->tmrTumbrix_Timer();
+    aboveBar2(frm->shpDot1);
+    frm->shpDot1.top -= 200;
+    gameTicks();
     ASSERT_TRUE(frm->ball1Airborne);
     frm->ball1LastHalf = 1;
-    frm->shpDot2.top = frm->shpLine5.top - 700;
-    frm->shpDot2.left = 1000;
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(bounceSounds(), 1u);
-    EXPECT_EQ(frm->ball2LastHalf, 5);
+    place(frm->shpDot2, 1000, frm->shpLine5.top - 700);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->ball2LastHalf, bounceSounds()), std::tuple(5, 1u));
     // Ball 1 lands on bar 2 in the next tick: no sound, last half unchanged.
-    frm->tmrTumbrix_Timer();
-    EXPECT_EQ(frm->shpDot1.top, frm->shpLine3.top - 615);
-    EXPECT_EQ(bounceSounds(), 1u);
-    EXPECT_EQ(frm->ball1LastHalf, 1);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->shpDot1.top, bounceSounds(), frm->ball1LastHalf),
+              std::tuple(frm->shpLine3.top - 615, 1u, 1));
 }
 
 TEST_F(BallsTest, InAOnePlayerGameBallTwoIsLeftAlone) {
     frm->mnuNewGame1.onClick();
     frm->ball2Airborne = false;
     frm->ball2LastHalf = 4;
-    frm->shpDot2.top = 500;
-    frm->shpDot2.left = 1000;
-    for (int tick = 0; tick < 20; ++tick) {
-        frm->tmrTumbrix_Timer();
-    }
-    EXPECT_EQ(frm->shpDot2.top, 500);
-    EXPECT_FALSE(frm->ball2Airborne);
-    EXPECT_EQ(frm->ball2LastHalf, 4);
+    frm->shpDot2.top = frm->shpDot2.left = 500;
+    gameTicks(20);
+    EXPECT_EQ(std::tuple(frm->shpDot2.top, frm->ball2Airborne, frm->ball2LastHalf),
+              std::tuple(500, false, 4));
 }
 
 }  // namespace

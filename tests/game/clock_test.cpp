@@ -18,23 +18,23 @@ TEST_F(ClockTest, BarSpeedFollowsTheElapsedTimeWithHalvesToEven) {
     }
 }
 
-TEST_F(ClockTest, ScoresCaptionsAndSteeringStepsCountEachSecond) {
+TEST_F(ClockTest, ScoresCaptionsAndSteeringStepsCountEachSecondOfPlatformTicks) {
     frm->mnuNewGame2.onClick();
     // Only the clock runs here, so nothing can end the game.
     frm->tmrTumbrix.setEnabled(false);
-    runSeconds(1);
-    EXPECT_EQ(frm->leftStep1, 61);
-    EXPECT_EQ(frm->rightStep2, 61);
+    runTicks(63);
+    EXPECT_EQ(frm->elapsedSeconds, 0);
+    runTicks(1);
+    EXPECT_EQ(std::tuple(frm->elapsedSeconds, frm->leftStep1, frm->rightStep2),
+              std::tuple(1, 61, 61));
     runSeconds(9);
-    EXPECT_EQ(frm->lblScore.caption, "10");
-    EXPECT_EQ(frm->score1, 10);
-    EXPECT_EQ(frm->lblScore2.caption, "Player 2: 10");
+    EXPECT_EQ(std::tuple(frm->score1, frm->lblScore.caption, frm->lblScore2.caption),
+              std::tuple(10, "10", "Player 2: 10"));
     // An out player's score stands still; the clock goes on.
     frm->player2Alive = false;
     runSeconds(5);
-    EXPECT_EQ(frm->score2, 10);
-    EXPECT_EQ(frm->score1, 15);
-    EXPECT_EQ(frm->lblScore.caption, "15");
+    EXPECT_EQ(std::tuple(frm->score1, frm->score2, frm->lblScore.caption),
+              std::tuple(15, 10, "15"));
     // The steps reach 180 together after two minutes and stay there.
     frm->player2Alive = true;
     frm->elapsedSeconds = 0;
@@ -45,7 +45,7 @@ TEST_F(ClockTest, ScoresCaptionsAndSteeringStepsCountEachSecond) {
     EXPECT_EQ(frm->leftStep1 + frm->rightStep1 + frm->leftStep2 + frm->rightStep2, 4 * 180);
 }
 
-TEST_F(ClockTest, TheWraparoundNoticeShowsFrom90To94) {
+TEST_F(ClockTest, TheWraparoundNoticeShowsFrom90To94AndTheScoreStopsAt32767) {
     frm->mnuNewGame1.onClick();
     frm->elapsedSeconds = 88;
     std::vector<bool> shown;
@@ -54,24 +54,13 @@ TEST_F(ClockTest, TheWraparoundNoticeShowsFrom90To94) {
         shown.push_back(frm->lblWrapAround.visible);
     }
     EXPECT_EQ(shown, (std::vector<bool>{false, true, true, true, true, true, false, false}));
-}
 
-TEST_F(ClockTest, AVeryLongGameKeepsTheHighestScoreItCanHold) {
-    frm->mnuNewGame1.onClick();
+    // A very long game keeps the highest score it can hold.
     frm->elapsedSeconds = 32766;
     frm->tmrScoreLevel_Timer();
     EXPECT_EQ(frm->score1, 32767);
     frm->tmrScoreLevel_Timer();
-    EXPECT_EQ(frm->score1, 32767);
-    EXPECT_EQ(frm->lblScore.caption, "32768");
-}
-
-TEST_F(ClockTest, TheClockTicksOnceASecondOfPlatformTicks) {
-    frm->mnuNewGame1.onClick();
-    runTicks(63);
-    EXPECT_EQ(frm->elapsedSeconds, 0);
-    runTicks(1);
-    EXPECT_EQ(frm->elapsedSeconds, 1);
+    EXPECT_EQ(std::tuple(frm->score1, frm->lblScore.caption), std::tuple(32767, "32768"));
 }
 
 }  // namespace

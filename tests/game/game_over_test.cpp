@@ -6,31 +6,31 @@ namespace {
 
 class GameOverTest : public GameFixture {
 protected:
-    std::vector<std::string> effects() {
-        std::vector<std::string> played;
-        for (const std::string& entry : runtime.log) {
-            if (entry.rfind("HighScore.wav", 0) == 0 || entry.rfind("GameOver.wav", 0) == 0) {
-                played.push_back(entry);
-            }
-        }
+    // The game-over sounds: the high-score fanfare, then the game-over tune.
+    Strings effects() {
+        Strings played = runtime.logEntries("HighScore.wav");
+        const Strings gameOver = runtime.logEntries("GameOver.wav");
+        played.insert(played.end(), gameOver.begin(), gameOver.end());
         return played;
+    }
+    // Starts a 1-player game that ends at the next check with this score.
+    void onePlayerGameEndingAt(std::int16_t score) {
+        frm->mnuNewGame1.onClick();
+        frm->score1 = score;
+        frm->shpDot1.top = -1;
+        runtime.log.clear();
     }
 };
 
-TEST_F(GameOverTest, OnePlayerGameOverShowsTheResultRanksAndShowsTheTable) {
-    frm->mnuNewGame1.onClick();
-    frm->score1 = 30;
+TEST_F(GameOverTest, OnePlayerGameOverShowsTheResultWithItsSoundRanksAndShowsTheTable) {
+    onePlayerGameEndingAt(30);
     frm->personalBest = 12;
     frm->elapsedSeconds = 30;
-    frm->shpDot1.top = -1;
-    runtime.log.clear();
     bool playfieldShownWithResult = false;
     runtime.onMessageBox = [&](const auto& message) {
-        if (message.title == "Game Over") {
-            playfieldShownWithResult = frm->gamePaused && frm->shpLine1.visible &&
-                                       frm->shpDot1.visible && !frm->lblPause.visible &&
-                                       !frm->tmrTumbrix.enabled();
-        }
+        playfieldShownWithResult |= message.title == "Game Over" && frm->gamePaused &&
+                                    frm->shpLine1.visible && frm->shpDot1.visible &&
+                                    !frm->lblPause.visible && !frm->tmrTumbrix.enabled();
     };
     bool buttonsHiddenWhileTableShown = false;
     runtime.onShowModal = [&](platform::Form& form) {
@@ -43,48 +43,33 @@ TEST_F(GameOverTest, OnePlayerGameOverShowsTheResultRanksAndShowsTheTable) {
     ASSERT_EQ(runtime.messages.size(), 2u);
     EXPECT_EQ(runtime.messages[0].prompt, "TESTER's Final Score:  30");
     EXPECT_EQ(runtime.messages[1].title, "New High Score");
-    EXPECT_EQ(effects(),
-              (std::vector<std::string>{"HighScore.wav SeekWave 0", "HighScore.wav PlayWave"}));
-    EXPECT_EQ(frm->personalBest, 30);
-    EXPECT_EQ(frm->frmHighScores().lblName[1].caption, "TESTER");
-    EXPECT_TRUE(buttonsHiddenWhileTableShown);
-    EXPECT_TRUE(frm->cmdNewGame1.visible && frm->cmdNewGame2.visible);
+    EXPECT_EQ(effects(), (Strings{"HighScore.wav SeekWave 0", "HighScore.wav PlayWave"}));
+    EXPECT_EQ(std::tuple(frm->personalBest, frm->frmHighScores().lblName[1].caption),
+              std::tuple(30, "TESTER"));
+    EXPECT_TRUE(buttonsHiddenWhileTableShown && frm->cmdNewGame1.visible &&
+                frm->cmdNewGame2.visible);
     EXPECT_FALSE(frm->gameInProgress || frm->gamePaused || frm->gameOverPause);
-    EXPECT_EQ(frm->elapsedSeconds, 0);
-    EXPECT_EQ(frm->score1, 30);
-    EXPECT_EQ(runtime.logEntries("showModal").size(), 1u);
+    EXPECT_EQ(std::tuple(frm->elapsedSeconds, frm->score1, logged("showModal")),
+              std::tuple(0, 30, 1u));
     // Nothing moves until the next game.
     float barTop = frm->shpLine1.top;
     runSeconds(2);
     EXPECT_EQ(frm->shpLine1.top, barTop);
-}
 
-TEST_F(GameOverTest, ScoreNotAbovePersonalBestPlaysTheGameOverSound) {
-    frm->mnuNewGame1.onClick();
-    frm->score1 = 12;
-    frm->personalBest = 12;
-    frm->shpDot1.top = -1;
-    runtime.log.clear();
+    // A score not above the personal best plays the game-over sound.
+    onePlayerGameEndingAt(30);
     frm->CheckGameOver();
-    EXPECT_EQ(effects(),
-              (std::vector<std::string>{"GameOver.wav SeekWave 0", "GameOver.wav PlayWave"}));
-    EXPECT_EQ(frm->personalBest, 12);
-    ASSERT_EQ(runtime.messages.size(), 2u);  // 12 enters an empty table
+    EXPECT_EQ(effects(), (Strings{"GameOver.wav SeekWave 0", "GameOver.wav PlayWave"}));
     // With the effects off: no sound at all.
     frm->mnuSound.checked = false;
-    frm->mnuNewGame1.onClick();
-    frm->score1 = 50;
-    frm->shpDot1.top = -1;
-    runtime.log.clear();
+    onePlayerGameEndingAt(50);
     frm->CheckGameOver();
-    EXPECT_TRUE(effects().empty());
-    EXPECT_EQ(frm->personalBest, 50);
+    EXPECT_EQ(std::tuple(effects(), frm->personalBest), std::tuple(Strings{}, 50));
 }
 
 TEST_F(GameOverTest, FirstPlayerCrushedIsOutAndTheOtherPlaysOn) {
     frm->mnuNewGame2.onClick();
-    frm->score1 = 20;
-    frm->score2 = 20;
+    frm->score1 = frm->score2 = 20;
     frm->elapsedSeconds = 20;
     frm->tmrMoveLeft1.setEnabled(true);
     frm->shpDot2.top = -5;
@@ -98,20 +83,18 @@ TEST_F(GameOverTest, FirstPlayerCrushedIsOutAndTheOtherPlaysOn) {
               "Player 2, you lost.\r\n\r\nPlayer 2's Final Score:  20\r\n\r\n"
               "Player 1, your game will continue.");
     EXPECT_TRUE(frm->player2Out && frm->onePlayerOut && frm->player2Crushed);
-    EXPECT_FALSE(frm->player1Out || frm->player2Alive || frm->gamePaused || frm->gameOverPause);
-    EXPECT_FALSE(frm->shpDot2.visible);
-    EXPECT_TRUE(frm->shpDot1.visible && frm->tmrTumbrix.enabled());
-    EXPECT_TRUE(frm->tmrMoveLeft1.enabled());
-    // Settled onto bar 1 as it was crushed.
+    EXPECT_FALSE(frm->player1Out || frm->player2Alive || frm->gamePaused || frm->gameOverPause ||
+                 frm->shpDot2.visible);
+    EXPECT_TRUE(frm->shpDot1.visible && frm->tmrTumbrix.enabled() && frm->tmrMoveLeft1.enabled());
+    // Settled onto bar 1 as it was crushed; no sound.
     EXPECT_GE(frm->shpDot2.top, -5);
-    EXPECT_TRUE(effects().empty());
+    EXPECT_EQ(effects(), Strings{});
 
     // The survivor's clock runs on; the loser's score stands.
     frm->tmrTumbrix.setEnabled(false);
     runSeconds(3);
-    EXPECT_EQ(frm->score1, 23);
-    EXPECT_EQ(frm->score2, 20);
-    EXPECT_EQ(frm->lblScore2.caption, "Player 2: 20");
+    EXPECT_EQ(std::tuple(frm->score1, frm->score2, frm->lblScore2.caption),
+              std::tuple(23, 20, "Player 2: 20"));
 }
 
 TEST_F(GameOverTest, LastPlayerCrushedEndsTheGameWithTheFocusOnTwoPlayers) {
@@ -131,13 +114,11 @@ TEST_F(GameOverTest, LastPlayerCrushedEndsTheGameWithTheFocusOnTwoPlayers) {
     ASSERT_EQ(runtime.messages.size(), 2u);
     EXPECT_EQ(runtime.messages[1].title, "Game Over for Player 2");
     EXPECT_EQ(runtime.messages[1].prompt, "Player 2's Final Score:  44");
-    EXPECT_TRUE(frm->cmdNewGame1.visible && frm->cmdNewGame2.visible);
-    EXPECT_EQ(runtime.focusedButton, "cmdNewGame2");
-    EXPECT_FALSE(frm->gameInProgress);
-    EXPECT_TRUE(frm->twoPlayerGame);
-    EXPECT_TRUE(effects().empty());
-    // Nothing entered the table.
-    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "0");
+    EXPECT_TRUE(frm->cmdNewGame1.visible && frm->cmdNewGame2.visible && frm->twoPlayerGame);
+    // No sound, and nothing entered the table.
+    EXPECT_EQ(std::tuple(runtime.focusedButton, frm->gameInProgress, effects(),
+                         frm->frmHighScores().lblHighScore[1].caption),
+              std::tuple("cmdNewGame2", false, Strings{}, "0"));
 }
 
 TEST_F(GameOverTest, BallsWithin90TwipsAreAlignedAndReachTheTopTogether) {
@@ -145,21 +126,18 @@ TEST_F(GameOverTest, BallsWithin90TwipsAreAlignedAndReachTheTopTogether) {
     frm->shpDot1.top = 60;
     frm->shpDot2.top = -10;
     frm->CheckGameOver();
-    EXPECT_EQ(frm->shpDot2.top, 60);
-    EXPECT_TRUE(runtime.messages.empty());
+    EXPECT_EQ(std::tuple(frm->shpDot2.top, runtime.messages.size()), std::tuple(60, 0u));
 
     frm->shpDot1.top = -10;
     frm->shpDot2.top = 60;
-    frm->score1 = 7;
-    frm->score2 = 7;
+    frm->score1 = frm->score2 = 7;
     frm->CheckGameOver();
     ASSERT_EQ(runtime.messages.size(), 1u);
     EXPECT_EQ(runtime.messages[0].title, "Game Over for Both Players");
     EXPECT_EQ(runtime.messages[0].prompt,
               "Tie Game.\r\n\r\nPlayer 1's Final Score:  7\r\n\r\nPlayer 2's Final Score:  7");
-    EXPECT_TRUE(frm->tieGame);
-    EXPECT_EQ(runtime.focusedButton, "cmdNewGame2");
-    EXPECT_FALSE(frm->gameInProgress);
+    EXPECT_EQ(std::tuple(frm->tieGame, frm->gameInProgress, runtime.focusedButton),
+              std::tuple(true, false, "cmdNewGame2"));
 
     // 91 apart: no alignment.
     frm->mnuNewGame2.onClick();
@@ -173,12 +151,11 @@ TEST_F(GameOverTest, ShowingTheTablePausesARunningGameOnce) {
     frm->mnuNewGame1.onClick();
     runtime.log.clear();
     frm->mnuShowHighScoreList.onClick();
-    EXPECT_TRUE(frm->gamePaused);
-    EXPECT_EQ(runtime.logEntries("showModal").size(), 1u);
-    EXPECT_EQ(runtime.logEntries("MainMusic.wav StopWave").size(), 1u);
+    EXPECT_EQ(std::tuple(frm->gamePaused, logged("showModal"), logged("MainMusic.wav StopWave")),
+              std::tuple(true, 1u, 1u));
     frm->mnuShowHighScoreList.onClick();
-    EXPECT_EQ(runtime.logEntries("MainMusic.wav StopWave").size(), 1u);
-    EXPECT_TRUE(frm->gamePaused);
+    EXPECT_EQ(std::tuple(frm->gamePaused, logged("showModal"), logged("MainMusic.wav StopWave")),
+              std::tuple(true, 2u, 1u));
     // Continue hides the table and ends its modal display.
     runtime.onShowModal = [](platform::Form& form) {
         static_cast<scores::FrmHighScores&>(form).cmdContinue.onClick();

@@ -6,74 +6,62 @@
 
 namespace {
 
-using platform::MousePointer;
-
 class NewGameTest : public GameFixture {
 protected:
     void expectRunning(bool twoPlayers) {
         EXPECT_FALSE(frm->cmdNewGame1.visible || frm->cmdNewGame2.visible || frm->gamePaused ||
-                     frm->restartingSounds || frm->lblPause.visible);
+                     frm->restartingSounds || frm->lblPause.visible || frm->player1Crushed ||
+                     frm->player2Crushed || frm->tieGame || frm->player1Out || frm->player2Out ||
+                     frm->onePlayerOut);
         EXPECT_TRUE(frm->gameInProgress && frm->tmrTumbrix.enabled() &&
-                    frm->tmrScoreLevel.enabled() && frm->shpDot1.visible);
-        EXPECT_EQ(frm->twoPlayerGame, twoPlayers);
-        EXPECT_EQ(frm->shpDot2.visible, twoPlayers);
-        EXPECT_EQ(frm->lblScore1.visible && frm->lblScore2.visible, twoPlayers);
-        EXPECT_EQ(frm->score1 + frm->score2, 0);
-        EXPECT_TRUE(frm->player1Alive && frm->player2Alive);
-        EXPECT_FALSE(frm->player1Crushed || frm->player2Crushed || frm->tieGame ||
-                     frm->player1Out || frm->player2Out || frm->onePlayerOut);
-        EXPECT_EQ(frm->mousePointer, MousePointer::Custom);
-        EXPECT_EQ(frm->picture, "background");
-        EXPECT_EQ(frm->shpDot1.top, 3000);
-        EXPECT_EQ(frm->shpDot1.left, twoPlayers ? 5400 : 6015);
+                    frm->tmrScoreLevel.enabled() && frm->shpDot1.visible && frm->player1Alive &&
+                    frm->player2Alive);
+        EXPECT_EQ(std::tuple(frm->twoPlayerGame, frm->shpDot2.visible,
+                             frm->lblScore1.visible && frm->lblScore2.visible),
+                  std::tuple(twoPlayers, twoPlayers, twoPlayers));
+        EXPECT_EQ(std::tuple(frm->score1, frm->score2, frm->mousePointer, frm->picture),
+                  std::tuple(0, 0, platform::MousePointer::Custom, "background"));
+        EXPECT_EQ(std::tuple(frm->shpDot1.left, frm->shpDot1.top),
+                  std::tuple(twoPlayers ? 5400 : 6015, 3000));
+        EXPECT_EQ(frm->lblScore1.caption, twoPlayers ? "Player 1: 0" : "TESTER: 0");
         if (twoPlayers) {
-            EXPECT_EQ(frm->shpDot2.left, 6630);
-            EXPECT_EQ(frm->shpDot2.top, 3000);
-            EXPECT_EQ(frm->lblScore1.caption, "Player 1: 0");
-            EXPECT_EQ(frm->lblScore2.caption, "Player 2: 0");
-        } else {
-            EXPECT_EQ(frm->lblScore1.caption, "TESTER: 0");
+            EXPECT_EQ(std::tuple(frm->shpDot2.left, frm->shpDot2.top, frm->lblScore2.caption),
+                      std::tuple(6630, 3000, "Player 2: 0"));
         }
     }
 };
 
-TEST_F(NewGameTest, OnePlayerGameFromIdle) {
+TEST_F(NewGameTest, OnePlayerGameFromIdleRestartsTheSounds) {
+    // The effects stop, the music rewinds and plays, with the restart guard
+    // up while pending events run.
+    const Strings restart = {"HighScore.wav StopWave",      "GameOver.wav StopWave",
+                             "BonusCollected.wav StopWave", "MainMusic.wav SeekWave 0",
+                             "MainMusic.wav PlayWave",      "doEvents"};
+    int guardedEvents = 0;
+    runtime.onDoEvents = [&] { guardedEvents += frm->restartingSounds && frm->gameInProgress; };
     runtime.log.clear();
     frm->cmdNewGame1.onClick();
     expectRunning(false);
-    // The effects stop, the music rewinds and plays, with the restart guard
-    // up while pending events run.
-    bool guardedDuringEvents = false;
-    runtime.onDoEvents = [&] {
-        guardedDuringEvents = frm->restartingSounds && frm->gameInProgress;
-    };
+    EXPECT_EQ(runtime.log, restart);
+    // And again from the menu, during a game.
+    runtime.log.clear();
     frm->mnuNewGame1.onClick();
-    EXPECT_TRUE(guardedDuringEvents);
-    std::vector<std::string> sounds;
-    for (const std::string& entry : runtime.log) {
-        if (entry.find("Wave") != std::string::npos || entry == "doEvents") {
-            sounds.push_back(entry);
-        }
-    }
-    std::vector<std::string> once = {"HighScore.wav StopWave",      "GameOver.wav StopWave",
-                                     "BonusCollected.wav StopWave", "MainMusic.wav SeekWave 0",
-                                     "MainMusic.wav PlayWave",      "doEvents"};
-    std::vector<std::string> twice = once;
-    twice.insert(twice.end(), once.begin(), once.end());
-    EXPECT_EQ(sounds, twice);
-}
+    EXPECT_EQ(std::tuple(runtime.log, guardedEvents), std::tuple(restart, 2));
 
-TEST_F(NewGameTest, MusicSwitchedOffIsRewoundButNotPlayed) {
+    // Music switched off is rewound but not played.
     frm->mnuMusicOnOff.checked = false;
     runtime.log.clear();
     frm->mnuNewGame1.onClick();
-    EXPECT_EQ(runtime.logEntries("MainMusic.wav").size(), 1u);
-    EXPECT_EQ(runtime.logEntries("MainMusic.wav")[0], "MainMusic.wav SeekWave 0");
+    EXPECT_EQ(runtime.logEntries("MainMusic.wav"), Strings{"MainMusic.wav SeekWave 0"});
 }
 
-TEST_F(NewGameTest, TwoPlayerGameFromIdle) {
+TEST_F(NewGameTest, TwoPlayerGameFromIdleAndTheFlagSurvivesTheResetAfterIt) {
     frm->cmdNewGame2.onClick();
     expectRunning(true);
+    frm->Form_Load();
+    EXPECT_TRUE(frm->twoPlayerGame && !frm->gameInProgress);
+    frm->mnuNewGame1.onClick();
+    expectRunning(false);
 }
 
 TEST_F(NewGameTest, NewGameWhilePausedResumesFirstThenResets) {
@@ -81,87 +69,62 @@ TEST_F(NewGameTest, NewGameWhilePausedResumesFirstThenResets) {
     frm->tmrMoveLeft1.setEnabled(true);
     runTicks(100);
     frm->Pause();
-    ASSERT_TRUE(frm->gamePaused);
-    ASSERT_EQ(frm->picture, "pause_screen");
+    ASSERT_TRUE(frm->gamePaused && frm->picture == "pause_screen");
     frm->mnuNewGame2.onClick();
     expectRunning(true);
     // The steering that the pause remembered was undone by the reset.
-    EXPECT_FALSE(frm->tmrMoveLeft1.enabled());
-    for (platform::Shape* bar : {&frm->shpLine1, &frm->shpLine6}) {
-        EXPECT_TRUE(bar->visible);
-    }
+    EXPECT_TRUE(!frm->tmrMoveLeft1.enabled() && frm->shpLine1.visible && frm->shpLine6.visible);
     EXPECT_EQ(frm->shpLine1.top, 2000);
 }
 
-TEST_F(NewGameTest, TwoPlayerFlagSurvivesTheResetAfterAFinishedTwoPlayerGame) {
+TEST_F(NewGameTest, TwoPlayerGamesRankZeroFirstThenTheOnePlayerScoreSilently) {
+    // As the first game, a 2-player game ranks a score of 0: only a negative
+    // own entry, edited into the file after start-up, shows the call.
+    std::ofstream(runtime.folder() / "Tumbrix.txt") << "\"TESTER\"\r\n\"-5\"\r\n";
     frm->mnuNewGame2.onClick();
-    frm->Form_Load();
-    EXPECT_TRUE(frm->twoPlayerGame);
-    EXPECT_FALSE(frm->gameInProgress);
-    frm->mnuNewGame1.onClick();
-    expectRunning(false);
-}
-
-TEST_F(NewGameTest, TwoPlayerGameAfterAOnePlayerGameRanksItsScoreSilently) {
+    EXPECT_EQ(frm->frmHighScores().lblName[1].caption, "TESTER");
+    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "0");
+    // After a 1-player game it ranks that game's score, without a message.
     frm->mnuNewGame1.onClick();
     frm->score1 = 42;
     frm->mnuNewGame2.onClick();
-    EXPECT_TRUE(runtime.messages.empty());
-    EXPECT_EQ(frm->frmHighScores().lblName[1].caption, "TESTER");
-    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "42");
-    EXPECT_EQ(frm->personalBest, 42);
-    EXPECT_EQ(frm->score1, 0);
+    EXPECT_EQ(
+        std::tuple(runtime.messages.size(), frm->frmHighScores().lblName[1].caption,
+                   frm->frmHighScores().lblHighScore[1].caption, frm->personalBest, frm->score1),
+        std::tuple(0u, "TESTER", "42", 42, 0));
     // A second 2-player game in a row ranks nothing.
     frm->score1 = 99;
     frm->mnuNewGame2.onClick();
     EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "42");
 }
 
-TEST_F(NewGameTest, TwoPlayerGameAsTheFirstGameRanksAScoreOfZero) {
-    // Only a negative own entry, edited into the file after start-up, shows
-    // the call: 0 beats it.
-    std::ofstream(runtime.folder() / "Tumbrix.txt") << "\"TESTER\"\r\n\"-5\"\r\n";
-    frm->mnuNewGame2.onClick();
-    EXPECT_EQ(frm->frmHighScores().lblName[1].caption, "TESTER");
-    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "0");
-    EXPECT_TRUE(runtime.messages.empty());
-}
-
 TEST_F(NewGameTest, ExitRanksAnUnfinishedOnePlayerGameWithoutAMessage) {
     frm->mnuNewGame1.onClick();
     frm->score1 = 77;
     frm->mnuExit.onClick();
-    EXPECT_FALSE(frm->gameInProgress);
-    EXPECT_TRUE(runtime.messages.empty());
-    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "77");
-    EXPECT_TRUE(runtime.ended);
+    EXPECT_EQ(std::tuple(frm->gameInProgress, runtime.messages.size(),
+                         frm->frmHighScores().lblHighScore[1].caption, runtime.ended),
+              std::tuple(false, 0u, "77", true));
 }
 
-TEST_F(NewGameTest, ExitDuringATwoPlayerGameRanksNothing) {
+TEST_F(NewGameTest, ExitDuringATwoPlayerGameRanksNothingClosesTheSoundsAndEnds) {
     frm->mnuNewGame2.onClick();
     frm->score1 = 77;
-    frm->mnuExit.onClick();
-    EXPECT_TRUE(frm->gameInProgress);
-    EXPECT_EQ(frm->frmHighScores().lblHighScore[1].caption, "0");
-    EXPECT_TRUE(runtime.ended);
-}
-
-TEST_F(NewGameTest, ExitClosesTheSoundsAndEndsTheProgram) {
     runtime.log.clear();
     frm->mnuExit.onClick();
-    std::vector<std::string> expected = {"MainMusic.wav CloseWave",  "HighScore.wav CloseWave",
-                                         "GameOver.wav CloseWave",   "BonusCollected.wav CloseWave",
-                                         "BallBounce.wav CloseWave", "endProgram"};
-    EXPECT_EQ(runtime.log, expected);
-    EXPECT_TRUE(runtime.ended);
+    EXPECT_EQ(runtime.log, (Strings{"MainMusic.wav CloseWave", "HighScore.wav CloseWave",
+                                    "GameOver.wav CloseWave", "BonusCollected.wav CloseWave",
+                                    "BallBounce.wav CloseWave", "endProgram"}));
+    EXPECT_EQ(std::tuple(frm->gameInProgress, frm->frmHighScores().lblHighScore[1].caption),
+              std::tuple(true, "0"));
 }
 
 TEST_F(NewGameTest, ClosingTheWindowEndsAtOnceWithoutSoundOrScores) {
     frm->mnuNewGame1.onClick();
     runtime.log.clear();
     frm->closedByUser();
-    EXPECT_EQ(runtime.log, std::vector<std::string>{"endProgram"});
-    EXPECT_TRUE(frm->gameInProgress);
+    EXPECT_EQ(std::tuple(runtime.log, frm->gameInProgress),
+              std::tuple(Strings{"endProgram"}, true));
 }
 
 }  // namespace

@@ -14,13 +14,12 @@ protected:
         runtime.log.clear();
     }
     bool playfieldVisible() {
-        for (platform::Shape* shape : {&frm->shpLine1, &frm->shpLine2, &frm->shpLine3,
-                                       &frm->shpLine4, &frm->shpLine5, &frm->shpLine6}) {
-            if (!shape->visible) {
-                return false;
-            }
-        }
-        return true;
+        return frm->shpLine1.visible && frm->shpLine2.visible && frm->shpLine3.visible &&
+               frm->shpLine4.visible && frm->shpLine5.visible && frm->shpLine6.visible;
+    }
+    void pauseAndResume() {
+        frm->Pause();
+        frm->Unpause();
     }
 };
 
@@ -31,63 +30,54 @@ TEST_F(PauseTest, PauseFreezesEverythingAndShowsThePauseScreen) {
                                    &frm->tmrMoveRight2, &frm->tmrTumbrix, &frm->tmrScoreLevel}) {
         EXPECT_FALSE(timer->enabled()) << timer->name();
     }
-    EXPECT_TRUE(frm->gamePaused);
-    EXPECT_EQ(frm->picture, "pause_screen");
-    EXPECT_TRUE(frm->lblPause.visible);
-    EXPECT_FALSE(playfieldVisible());
-    EXPECT_FALSE(frm->shpDot1.visible || frm->shpDot2.visible);
-    EXPECT_EQ(frm->mousePointer, MousePointer::Default);
-    EXPECT_EQ(runtime.log, std::vector<std::string>{"MainMusic.wav StopWave"});
+    EXPECT_TRUE(frm->gamePaused && frm->lblPause.visible);
+    EXPECT_FALSE(playfieldVisible() || frm->shpDot1.visible || frm->shpDot2.visible);
+    EXPECT_EQ(std::tuple(frm->picture, frm->mousePointer),
+              std::tuple("pause_screen", MousePointer::Default));
+    EXPECT_EQ(runtime.log, Strings{"MainMusic.wav StopWave"});
 
     // Paused time does not count.
     float barTop = frm->shpLine1.top;
     runSeconds(5);
-    EXPECT_EQ(frm->elapsedSeconds, 0);
-    EXPECT_EQ(frm->shpLine1.top, barTop);
+    EXPECT_EQ(std::tuple(frm->elapsedSeconds, frm->shpLine1.top), std::tuple(0, barTop));
 
     runtime.log.clear();
     frm->Unpause();
-    EXPECT_FALSE(frm->gamePaused);
-    EXPECT_TRUE(frm->tmrMoveLeft1.enabled());
-    EXPECT_FALSE(frm->tmrMoveRight2.enabled() || frm->tmrMoveLeft2.enabled());
-    EXPECT_TRUE(frm->tmrTumbrix.enabled() && frm->tmrScoreLevel.enabled());
-    EXPECT_TRUE(playfieldVisible());
-    EXPECT_TRUE(frm->shpDot1.visible && frm->shpDot2.visible);
-    EXPECT_EQ(frm->picture, "background");
-    EXPECT_FALSE(frm->lblPause.visible);
-    EXPECT_EQ(frm->mousePointer, MousePointer::Custom);
+    EXPECT_TRUE(frm->tmrMoveLeft1.enabled() && frm->tmrTumbrix.enabled() &&
+                frm->tmrScoreLevel.enabled());
+    EXPECT_FALSE(frm->tmrMoveRight2.enabled() || frm->tmrMoveLeft2.enabled() || frm->gamePaused ||
+                 frm->lblPause.visible);
+    EXPECT_TRUE(playfieldVisible() && frm->shpDot1.visible && frm->shpDot2.visible);
+    EXPECT_EQ(std::tuple(frm->picture, frm->mousePointer),
+              std::tuple("background", MousePointer::Custom));
     // The music resumes from where it stopped: no rewind.
-    EXPECT_EQ(runtime.log,
-              (std::vector<std::string>{"MainMusic.wav WaveMode", "MainMusic.wav PlayWave"}));
-}
+    EXPECT_EQ(runtime.log, (Strings{"MainMusic.wav WaveMode", "MainMusic.wav PlayWave"}));
 
-TEST_F(PauseTest, ASecondPauseForgetsTheRolls) {
+    // A second pause forgets the rolls.
+    frm->tmrMoveLeft1.setEnabled(false);
     frm->tmrMoveRight2.setEnabled(true);
     frm->Pause();
-    EXPECT_EQ(frm->savedSteer2, 2);
+    const std::int16_t remembered = frm->savedSteer2;
     frm->Pause();
-    EXPECT_EQ(frm->savedSteer1, 0);
-    EXPECT_EQ(frm->savedSteer2, 0);
+    EXPECT_EQ(std::tuple(remembered, frm->savedSteer1, frm->savedSteer2), std::tuple(2, 0, 0));
     frm->Unpause();
-    EXPECT_FALSE(frm->tmrMoveRight2.enabled());
-}
+    EXPECT_FALSE(frm->tmrMoveRight2.enabled() || frm->tmrMoveLeft1.enabled());
 
-TEST_F(PauseTest, MusicSwitchedOffIsNeitherStoppedNorResumed) {
+    // Music switched off is neither stopped nor resumed.
     frm->mnuMusicOnOff.checked = false;
-    frm->Pause();
-    frm->Unpause();
-    EXPECT_TRUE(runtime.logEntries("MainMusic.wav").empty());
+    runtime.log.clear();
+    pauseAndResume();
+    EXPECT_EQ(logged("MainMusic.wav"), 0u);
     // Music already playing is not restarted by a resume.
     frm->mnuMusicOnOff.checked = true;
     frm->Pause();
-    wave("MainMusic.wav").forceMode(526);
+    runtime.wavePlayer("MainMusic.wav").forceMode(526);
     runtime.log.clear();
     frm->Unpause();
-    EXPECT_EQ(runtime.logEntries("MainMusic.wav"),
-              std::vector<std::string>{"MainMusic.wav WaveMode"});
+    EXPECT_EQ(runtime.logEntries("MainMusic.wav"), Strings{"MainMusic.wav WaveMode"});
 }
 
-TEST_F(PauseTest, TheWraparoundNoticeReturnsOnlyWithinItsFiveSeconds) {
+TEST_F(PauseTest, TheWraparoundNoticeAndItemsComeBackButTheBonusNoticeDoesNot) {
     frm->elapsedSeconds = 92;
     frm->lblWrapAround.visible = true;
     frm->Pause();
@@ -95,80 +85,60 @@ TEST_F(PauseTest, TheWraparoundNoticeReturnsOnlyWithinItsFiveSeconds) {
     frm->Unpause();
     EXPECT_TRUE(frm->lblWrapAround.visible);
     frm->elapsedSeconds = 95;
-    frm->Pause();
-    frm->Unpause();
+    pauseAndResume();
     EXPECT_FALSE(frm->lblWrapAround.visible);
-}
 
-TEST_F(PauseTest, ItemsComeBackButTheNoticeDoesNot) {
-    frm->fraGhost.visible = true;
-    frm->ghostShown = true;
-    frm->lblBonusTime.visible = true;
-    frm->lblSnailTimeLeft.visible = true;
+    // Items come back, the bonus notice does not.
+    frm->fraGhost.visible = frm->ghostShown = true;
+    frm->lblBonusTime.visible = frm->lblSnailTimeLeft.visible = true;
     frm->Pause();
-    EXPECT_FALSE(frm->fraGhost.visible || frm->lblBonusTime.visible);
-    EXPECT_TRUE(frm->lblSnailTimeLeft.visible);
+    EXPECT_TRUE(!frm->fraGhost.visible && !frm->lblBonusTime.visible &&
+                frm->lblSnailTimeLeft.visible);
     frm->Unpause();
-    EXPECT_TRUE(frm->fraGhost.visible);
-    EXPECT_FALSE(frm->fraSnail.visible || frm->lblBonusTime.visible);
+    EXPECT_TRUE(frm->fraGhost.visible && !frm->fraSnail.visible && !frm->lblBonusTime.visible);
 }
 
-TEST_F(PauseTest, AnOutPlayerStaysOutOverAPause) {
+TEST_F(PauseTest, AnOutPlayerStaysOutAndAGameOverPauseKeepsThePlayfield) {
     frm->player2Out = true;
     frm->shpDot2.visible = false;
+    pauseAndResume();
+    EXPECT_TRUE(frm->shpDot1.visible && frm->player1Alive && frm->player2Crushed);
+    EXPECT_FALSE(frm->shpDot2.visible || frm->player2Alive);
+
+    // The pause while a game-over message shows keeps the playfield on show.
+    frm->gameOverPause = true;
     frm->Pause();
-    frm->Unpause();
-    EXPECT_TRUE(frm->shpDot1.visible);
-    EXPECT_FALSE(frm->shpDot2.visible);
-    EXPECT_FALSE(frm->player2Alive);
-    EXPECT_TRUE(frm->player2Crushed);
-    EXPECT_TRUE(frm->player1Alive);
+    EXPECT_TRUE(playfieldVisible() && frm->shpDot1.visible);
+    EXPECT_FALSE(frm->lblPause.visible || frm->tmrTumbrix.enabled());
+    EXPECT_EQ(frm->picture, "background");
 }
 
 TEST_F(PauseTest, OnePlayerPauseLeavesBallTwoAloneAndNoGameNoPause) {
     frm->mnuNewGame1.onClick();
     frm->shpDot2.top = frm->shpLine3.top - 500;
-    frm->Pause();
-    frm->Unpause();
-    EXPECT_EQ(frm->shpDot2.top, frm->shpLine3.top - 500);
-    EXPECT_FALSE(frm->shpDot2.visible);
+    pauseAndResume();
+    EXPECT_EQ(std::tuple(frm->shpDot2.top, frm->shpDot2.visible),
+              std::tuple(frm->shpLine3.top - 500, false));
 
     frm->Form_Load();
     runtime.log.clear();
     frm->Pause();
-    EXPECT_FALSE(frm->gamePaused);
-    EXPECT_TRUE(runtime.log.empty());
-}
-
-TEST_F(PauseTest, GameOverPauseKeepsThePlayfieldOnShow) {
-    frm->gameOverPause = true;
-    frm->Pause();
-    EXPECT_TRUE(playfieldVisible());
-    EXPECT_TRUE(frm->shpDot1.visible);
-    EXPECT_FALSE(frm->lblPause.visible);
-    EXPECT_EQ(frm->picture, "background");
-    EXPECT_FALSE(frm->tmrTumbrix.enabled());
+    EXPECT_TRUE(!frm->gamePaused && runtime.log.empty());
 }
 
 TEST_F(PauseTest, SunkBallsAreSettledOntoTheirBar) {
-    // Bottom edge 100 twips below bar 2's top: settled 15 below it.
-    frm->shpDot1.top = frm->shpLine3.top + 100 - 615;
-    frm->shpDot2.top = frm->shpLine3.top + 100 - 615;
-    frm->PutBall1OnLine();
-    frm->PutBall2OnLine();
-    EXPECT_EQ(frm->shpDot1.top, frm->shpLine3.top - 600);
-    EXPECT_EQ(frm->shpDot2.top, frm->shpLine3.top - 600);
-    // Exactly 15 or exactly 240 below: left alone.
-    for (float sunk : {15.0f, 240.0f}) {
-        frm->shpDot1.top = frm->shpLine3.top + sunk - 615;
+    // Sunk by 100, or just inside either limit: settled 15 below the bar's
+    // top. Exactly 15 or exactly 240 below: left alone.
+    const std::pair<float, bool> cases[] = {
+        {100, true}, {15, false}, {240, false}, {15.5f, true}, {239.5f, true}};
+    for (auto [sunk, settled] : cases) {
+        const float top = frm->shpLine3.top + sunk - 615;
+        frm->shpDot1.top = frm->shpDot2.top = top;
         frm->PutBall1OnLine();
-        EXPECT_EQ(frm->shpDot1.top, frm->shpLine3.top + sunk - 615) << sunk;
-    }
-    // Just inside both limits: settled.
-    for (float sunk : {15.5f, 239.5f}) {
-        frm->shpDot1.top = frm->shpLine3.top + sunk - 615;
-        frm->PutBall1OnLine();
-        EXPECT_EQ(frm->shpDot1.top, frm->shpLine3.top - 600) << sunk;
+        frm->PutBall2OnLine();
+        const float expected = settled ? frm->shpLine3.top - 600 : top;
+        EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->shpDot2.top), std::tuple(expected, expected))
+            << sunk;
     }
     // Ball 2 only in a 2-player game.
     frm->twoPlayerGame = false;

@@ -29,40 +29,45 @@ public:
         startGame();
         for (int i = 0; i < ticks; ++i) {
             if (!frm_.gameInProgress) {
-                ++gamesFinished_;
+                ++gamesFinished;
                 startGame();
             }
             steer();
             runtime_.advanceTicks(1);
             checkAfterPlatformTick();
-            trace_.push_back(snapshot());
+            trace.push_back(snapshot());
         }
     }
 
-    const std::vector<std::vector<float>>& trace() const { return trace_; }
-    int gamesFinished() const { return gamesFinished_; }
-    std::int32_t longestGame() const { return longestGame_; }
-    int pausedTicks() const { return pausedTicks_; }
-    int bonusesCollected() const { return bonusesCollected_; }
+    // What the run went through, and every tick's state for replays.
+    std::vector<std::vector<float>> trace;
+    int gamesFinished = 0;
+    int pausedTicks = 0;
+    int bonusesCollected = 0;
+    std::int32_t longestGame = 0;
 
 private:
+    // The values that may only grow within a game, as the last tick left them.
+    struct Counters {
+        std::int16_t score1, score2;
+        std::int32_t elapsed, snailEnd, ghostEnd;
+    };
+
     void startGame() {
         (twoPlayers_ ? frm_.mnuNewGame2 : frm_.mnuNewGame1).onClick();
-        lastScore1_ = lastScore2_ = 0;
-        lastElapsed_ = 0;
+        last_ = {};
     }
 
-    // Press the direction key toward the gap centre of the bar below.
+    // Press a visible ball's direction key toward the gap centre of the bar below.
     void pilot(const platform::Shape& ball, std::int16_t leftKey, std::int16_t rightKey,
                platform::Timer& rollingLeft, platform::Timer& rollingRight) {
         const platform::Shape* target = nullptr;
         for (const platform::Shape* half : {&frm_.shpLine1, &frm_.shpLine3, &frm_.shpLine5}) {
-            if (half->top >= ball.top + ball.height - 1 &&
-                (target == nullptr || half->top < target->top)) {
+            if (half->top >= ball.top + ball.height - 1 && (!target || half->top < target->top)) {
                 target = half;
             }
         }
-        if (target == nullptr) {
+        if (!ball.visible || target == nullptr) {
             return;
         }
         float gapCentre = target->left + target->width + 750;
@@ -82,10 +87,9 @@ private:
     }
 
     void steer() {
-        std::uniform_int_distribution<int> roll(0, 999);
-        int event = roll(chaos_);
+        const int event = std::uniform_int_distribution<int>(0, 999)(chaos_);
         if (frm_.gamePaused) {
-            ++pausedTicks_;
+            ++pausedTicks;
             if (event < 20) {
                 frm_.keyDown(event < 10 ? keys::kReturn : keys::kEscape, 0);
                 frm_.keyUp(keys::kEscape, 0);
@@ -103,19 +107,10 @@ private:
             const std::int16_t stray[] = {keys::kLeft, keys::kRight, keys::kA, keys::kD, keys::kW};
             frm_.keyDown(stray[event % 5], static_cast<std::int16_t>(event % 3 == 0 ? 2 : 0));
         }
-        if (frm_.shpDot1.visible) {
-            pilot(frm_.shpDot1, keys::kLeft, keys::kRight, frm_.tmrMoveLeft1, frm_.tmrMoveRight1);
-        }
-        if (twoPlayers_ && frm_.shpDot2.visible) {
+        pilot(frm_.shpDot1, keys::kLeft, keys::kRight, frm_.tmrMoveLeft1, frm_.tmrMoveRight1);
+        if (twoPlayers_) {
             pilot(frm_.shpDot2, keys::kA, keys::kD, frm_.tmrMoveLeft2, frm_.tmrMoveRight2);
         }
-    }
-
-    void checkBar(const platform::Shape& left, const platform::Shape& right) {
-        ASSERT_EQ(right.top, left.top);
-        ASSERT_EQ(right.left, left.left + left.width + 1500);
-        ASSERT_LT(left.left, 0);
-        ASSERT_GT(right.left + right.width, 12660);
     }
 
     // No visible ball is left with a half's top edge inside it: it rests
@@ -126,9 +121,7 @@ private:
         }
         for (const platform::Shape* half : {&frm_.shpLine1, &frm_.shpLine2, &frm_.shpLine3,
                                             &frm_.shpLine4, &frm_.shpLine5, &frm_.shpLine6}) {
-            bool overlaps =
-                ball.left < half->left + half->width && ball.left + ball.width > half->left;
-            if (overlaps) {
+            if (ball.left < half->left + half->width && ball.left + ball.width > half->left) {
                 ASSERT_FALSE(half->top - ball.height < ball.top && ball.top < half->top)
                     << "ball sunk into " << half->name;
             }
@@ -136,9 +129,15 @@ private:
     }
 
     void checkAfterGameTick() {
-        checkBar(frm_.shpLine1, frm_.shpLine2);
-        checkBar(frm_.shpLine3, frm_.shpLine4);
-        checkBar(frm_.shpLine5, frm_.shpLine6);
+        using Halves = std::pair<const platform::Shape*, const platform::Shape*>;
+        for (auto [left, right] :
+             {Halves{&frm_.shpLine1, &frm_.shpLine2}, Halves{&frm_.shpLine3, &frm_.shpLine4},
+              Halves{&frm_.shpLine5, &frm_.shpLine6}}) {
+            ASSERT_EQ(right->top, left->top);
+            ASSERT_EQ(right->left, left->left + left->width + 1500);
+            ASSERT_LT(left->left, 0);
+            ASSERT_GT(right->left + right->width, 12660);
+        }
         if (!frm_.gameInProgress) {
             return;  // the tick ended the game and reset the playfield
         }
@@ -153,37 +152,29 @@ private:
         if (!frm_.gameInProgress) {
             return;
         }
-        ASSERT_GE(frm_.score1, lastScore1_);
-        ASSERT_GE(frm_.score2, lastScore2_);
-        if (frm_.gamePaused) {
-            ASSERT_EQ(frm_.elapsedSeconds, lastElapsed_) << "paused time counted";
-        }
-        // Only one bonus is ever out of idle.
-        int snail = frm_.snailShown || frm_.snailEndTime > 0;
-        int ghost = frm_.ghostShown || frm_.ghostEndTime > 0;
-        ASSERT_LE(snail + ghost, 1);
-        if (frm_.snailEndTime > lastSnailEnd_ || frm_.ghostEndTime > lastGhostEnd_) {
-            ++bonusesCollected_;
-        }
-        lastSnailEnd_ = frm_.snailEndTime;
-        lastGhostEnd_ = frm_.ghostEndTime;
         ASSERT_GE(frm_.shpDot1.left, 0);
         ASSERT_LE(frm_.shpDot1.left, 12045);
-        lastScore1_ = frm_.score1;
-        lastScore2_ = frm_.score2;
-        lastElapsed_ = frm_.elapsedSeconds;
-        longestGame_ = std::max(longestGame_, frm_.elapsedSeconds);
+        const Counters now{frm_.score1, frm_.score2, frm_.elapsedSeconds, frm_.snailEndTime,
+                           frm_.ghostEndTime};
+        ASSERT_GE(now.score1, last_.score1);
+        ASSERT_GE(now.score2, last_.score2);
+        if (frm_.gamePaused) {
+            ASSERT_EQ(now.elapsed, last_.elapsed) << "paused time counted";
+        }
+        // Only one bonus is ever out of idle.
+        ASSERT_LE((frm_.snailShown || now.snailEnd > 0) + (frm_.ghostShown || now.ghostEnd > 0), 1);
+        bonusesCollected += now.snailEnd > last_.snailEnd || now.ghostEnd > last_.ghostEnd;
+        last_ = now;
+        longestGame = std::max(longestGame, now.elapsed);
     }
 
     std::vector<float> snapshot() const {
-        std::vector<float> state;
+        std::vector<float> state{static_cast<float>(frm_.elapsedSeconds),
+                                 static_cast<float>(frm_.snailLeft)};
         for (const platform::Shape* shape :
              {&frm_.shpLine1, &frm_.shpLine3, &frm_.shpLine5, &frm_.shpDot1, &frm_.shpDot2}) {
-            state.push_back(shape->left);
-            state.push_back(shape->top);
+            state.insert(state.end(), {shape->left, shape->top});
         }
-        state.push_back(static_cast<float>(frm_.elapsedSeconds));
-        state.push_back(frm_.snailLeft);
         return state;
     }
 
@@ -191,38 +182,23 @@ private:
     game::FrmTumbrix& frm_;
     bool twoPlayers_;
     std::mt19937 chaos_;
-    std::vector<std::vector<float>> trace_;
-    std::int16_t lastScore1_ = 0;
-    std::int16_t lastScore2_ = 0;
-    std::int32_t lastElapsed_ = 0;
-    std::int32_t longestGame_ = 0;
-    int gamesFinished_ = 0;
-    int pausedTicks_ = 0;
-    int bonusesCollected_ = 0;
-    std::int32_t lastSnailEnd_ = 0;
-    std::int32_t lastGhostEnd_ = 0;
+    Counters last_{};
 };
 
 class SimulationTest : public GameFixture {};
 
-TEST_F(SimulationTest, OnePlayerGamesKeepTheRulesOverTenMinutesOfPlay) {
-    Simulation simulation(runtime, *frm, false, 7);
-    simulation.run(60000);
-    // Past ten minutes, bars at full speed, bonuses taken on the way; the
-    // autopilot loses in the end.
-    EXPECT_GT(simulation.longestGame(), 600);
-    EXPECT_GT(simulation.bonusesCollected(), 10);
-    EXPECT_GE(simulation.gamesFinished(), 1);
-    EXPECT_GT(simulation.pausedTicks(), 0);
-}
-
-TEST_F(SimulationTest, TwoPlayerGamesKeepTheRulesOverTenMinutesOfPlay) {
-    Simulation simulation(runtime, *frm, true, 11);
-    simulation.run(60000);
-    EXPECT_GT(simulation.longestGame(), 600);
-    EXPECT_GT(simulation.bonusesCollected(), 10);
-    EXPECT_GE(simulation.gamesFinished(), 1);
-    EXPECT_GT(simulation.pausedTicks(), 0);
+TEST_F(SimulationTest, GamesKeepTheRulesOverTenMinutesOfPlay) {
+    for (auto [twoPlayers, seed] : {std::pair{false, 7u}, {true, 11u}}) {
+        SCOPED_TRACE(twoPlayers ? "2 players" : "1 player");
+        startProgram();
+        Simulation simulation(runtime, *frm, twoPlayers, seed);
+        simulation.run(60000);
+        // Past ten minutes at full bar speed, bonuses taken; the autopilot loses in the end.
+        EXPECT_GT(simulation.longestGame, 600);
+        EXPECT_GT(simulation.bonusesCollected, 10);
+        EXPECT_GE(simulation.gamesFinished, 1);
+        EXPECT_GT(simulation.pausedTicks, 0);
+    }
 }
 
 TEST(ReplayTest, TheSameSeedAndKeysGiveTheSameGameAtEveryTick) {
@@ -233,7 +209,7 @@ TEST(ReplayTest, TheSameSeedAndKeysGiveTheSameGameAtEveryTick) {
         runtime.loadForm(frm);
         Simulation simulation(runtime, frm, twoPlayers, 99);
         simulation.run(8000);
-        return simulation.trace();
+        return simulation.trace;
     };
     EXPECT_EQ(play(false), play(false));
     EXPECT_EQ(play(true), play(true));

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <tuple>
 
 #include "game/game_fixture.h"
+#include "game/player_name.h"
 
 namespace {
 
@@ -14,8 +15,7 @@ public:
         ObservingRuntime& runtime;
         explicit Player(ObservingRuntime& r) : RecordingWavePlayer(r.log), runtime(r) {}
         void OpenWave(const std::string& path) override {
-            runtime.log.push_back("pause=" + runtime.frm->lblPause.caption.substr(0, 14) +
-                                  (runtime.frm->lblPause.caption.size() > 14 ? "+" : ""));
+            runtime.log.push_back("pause=" + runtime.frm->lblPause.caption);
             RecordingWavePlayer::OpenWave(path);
         }
     };
@@ -43,140 +43,97 @@ TEST(StartUpTest, OneTimeStepsRunInOrderThenTheWaveFilesOpen) {
     runtime.loadForm(frm);
 
     const std::string folder = runtime.folder().string();
-    std::vector<std::string> expected = {
-        "loadForm  Tumbrix",
-        "randomize " + std::to_string(runtime.secondsSinceMidnightValue),
-        "picture=background",
-        "environment NWUSERNAME",
-        "picture=background",
-        "environment LOGIN",
-        "userName=ZED pause=Game Paused...",
-        "loadForm  Tumbrix High Scores"};
+    Strings expected = {"loadForm  Tumbrix",
+                        "randomize " + std::to_string(runtime.secondsSinceMidnightValue)};
+    expected.insert(
+        expected.end(),
+        {"picture=background", "environment NWUSERNAME", "picture=background", "environment LOGIN",
+         "userName=ZED pause=Game Paused...", "loadForm  Tumbrix High Scores"});
     for (const char* file : {"MainMusic.wav", "HighScore.wav", "GameOver.wav", "BonusCollected.wav",
                              "BallBounce.wav"}) {
-        expected.push_back("pause=Game Paused...+");
+        expected.push_back("pause=Game Paused...\r\n\r\nPress ESC or ENTER to Resume.");
         expected.push_back(std::string(file) + " OpenWave " + folder + "/" + file);
     }
     EXPECT_EQ(runtime.log, expected);
-    EXPECT_EQ(frm.lblPause.caption, "Game Paused...\r\n\r\nPress ESC or ENTER to Resume.");
     // Idle: the buttons wait, the bars stand at their reset places, nothing moves.
     EXPECT_TRUE(frm.cmdNewGame1.visible && frm.cmdNewGame2.visible);
     runtime.advanceTicks(200);
-    EXPECT_EQ(frm.shpLine1.top, 2000);
-    EXPECT_EQ(frm.shpLine3.top, 6000);
-    EXPECT_EQ(frm.lblScore.caption, "0");
+    EXPECT_EQ(std::tuple(frm.shpLine1.top, frm.shpLine3.top, frm.lblScore.caption),
+              std::tuple(2000, 6000, "0"));
 }
 
-class ResetTest : public GameFixture {};
+// A started program, as the player finds it.
+class GameStartTest : public GameFixture {};
 
-TEST_F(ResetTest, ResetRestoresThePlayfieldAndKeepsWhatItMustKeep) {
-    // Dirty every value the reset touches, and those it must leave alone.
-    frm->escReleased = false;
+TEST_F(GameStartTest, ResetRestoresThePlayfieldAndKeepsWhatItMustKeep) {
+    // Dirty every value the reset touches...
     for (platform::Label* label :
          {&frm->lblWrapAround, &frm->lblBonusTime, &frm->lblSnailTimeLeftTitle,
           &frm->lblSnailTimeLeft, &frm->lblGhostTimeLeftTitle, &frm->lblGhostTimeLeft,
           &frm->lblScore1, &frm->lblScore2}) {
         label->visible = true;
     }
-    frm->snailEndTime = 7;
-    frm->ghostEndTime = 8;
-    frm->snailShown = true;
-    frm->ghostShown = true;
-    frm->fraSnail.visible = true;
-    frm->fraGhost.visible = true;
-    frm->player1Name = "Player 1";
-    frm->player2Name = "someone";
-    frm->shpDot1.visible = true;
-    frm->shpDot2.visible = true;
     for (platform::Timer* timer : frm->timers) {
         timer->setEnabled(true);
     }
-    frm->gameInProgress = true;
-    frm->player1Crushed = true;
-    frm->player2Crushed = true;
-    frm->onePlayerOut = true;
-    frm->gameOverPause = true;
-    frm->gamePaused = true;
-    frm->player1Alive = false;
-    frm->player2Alive = false;
+    frm->escReleased = frm->player1Alive = frm->player2Alive = false;
+    frm->snailShown = frm->ghostShown = frm->fraSnail.visible = frm->fraGhost.visible = true;
+    frm->shpDot1.visible = frm->shpDot2.visible = frm->gameInProgress = frm->gamePaused = true;
+    frm->player1Crushed = frm->player2Crushed = frm->onePlayerOut = frm->gameOverPause = true;
+    frm->player1Name = frm->player2Name = "someone";
+    frm->snailEndTime = frm->ghostEndTime = frm->elapsedSeconds = 321;
     frm->shpLine1.top = -250;
     frm->shpLine4.left = 777;
-    frm->baseSpeed = 99;
-    frm->barSpeed = 50;
+    frm->baseSpeed = frm->barSpeed = frm->ball1LastHalf = frm->ball2LastHalf = 3;
     frm->leftStep1 = frm->rightStep1 = frm->leftStep2 = frm->rightStep2 = 180;
     frm->lblScore.caption = "321";
-    frm->elapsedSeconds = 321;
-    frm->ball1LastHalf = 3;
-    frm->ball2LastHalf = 4;
-    frm->ball1Airborne = true;
-    frm->score1 = 321;
-    frm->score2 = 123;
-    frm->twoPlayerGame = true;
-    frm->player1Out = true;
-    frm->tieGame = true;
-    frm->savedSteer1 = 2;
-    frm->savedSteer2 = 1;
-    frm->shpDot1.left = 1234;
-    frm->shpDot1.top = 4321;
-    frm->mnuMusicOnOff.checked = false;
-    frm->cmdNewGame1.visible = false;
+    // ...and those it must leave alone.
+    frm->ball1Airborne = frm->twoPlayerGame = frm->player1Out = frm->tieGame = true;
+    frm->mnuMusicOnOff.checked = frm->cmdNewGame1.visible = false;
     frm->cmdNewGame2.visible = true;
+    frm->score1 = frm->score2 = 321;
+    frm->savedSteer1 = frm->savedSteer2 = 2;
+    place(frm->shpDot1, 1234, 4321);
 
     frm->Form_Load();
 
-    EXPECT_TRUE(frm->escReleased);
     for (platform::Label* label :
          {&frm->lblWrapAround, &frm->lblBonusTime, &frm->lblSnailTimeLeftTitle,
           &frm->lblSnailTimeLeft, &frm->lblGhostTimeLeftTitle, &frm->lblGhostTimeLeft,
           &frm->lblScore1, &frm->lblScore2}) {
         EXPECT_FALSE(label->visible) << label->name;
     }
-    EXPECT_EQ(frm->snailEndTime, 0);
-    EXPECT_EQ(frm->ghostEndTime, 0);
-    EXPECT_FALSE(frm->snailShown || frm->ghostShown);
-    EXPECT_FALSE(frm->fraSnail.visible || frm->fraGhost.visible);
-    EXPECT_EQ(frm->player1Name, "TESTER");
-    EXPECT_EQ(frm->player2Name, "Player 2");
-    EXPECT_FALSE(frm->shpDot1.visible || frm->shpDot2.visible);
     for (platform::Timer* timer : frm->timers) {
         // The colour timer belongs to the display options, not the game.
         EXPECT_EQ(timer->enabled(), timer == &frm->tmrTrippyMode) << timer->name();
     }
+    EXPECT_TRUE(frm->escReleased && frm->player1Alive && frm->player2Alive);
+    EXPECT_FALSE(frm->snailShown || frm->ghostShown || frm->fraSnail.visible ||
+                 frm->fraGhost.visible || frm->shpDot1.visible || frm->shpDot2.visible);
     EXPECT_FALSE(frm->gameInProgress || frm->player1Crushed || frm->player2Crushed ||
                  frm->onePlayerOut || frm->gameOverPause || frm->gamePaused);
-    EXPECT_TRUE(frm->player1Alive && frm->player2Alive);
-    EXPECT_EQ(frm->shpLine1.top, 2000);
-    EXPECT_EQ(frm->shpLine4.left, 9795);
-    EXPECT_EQ(frm->baseSpeed, 10);
-    EXPECT_EQ(frm->barSpeed, 10);
+    EXPECT_EQ(std::tuple(frm->snailEndTime, frm->ghostEndTime, frm->elapsedSeconds,
+                         frm->ball1LastHalf, frm->ball2LastHalf, frm->baseSpeed, frm->barSpeed),
+              std::tuple(0, 0, 0, 0, 0, 10, 10));
+    EXPECT_EQ(std::tuple(frm->shpLine1.top, frm->shpLine4.left), std::tuple(2000, 9795));
     EXPECT_EQ(frm->leftStep1 + frm->rightStep1 + frm->leftStep2 + frm->rightStep2, 240);
-    EXPECT_EQ(frm->lblScore1.caption, "TESTER: 0");
-    EXPECT_EQ(frm->lblScore2.caption, "Player 2: 0");
-    EXPECT_EQ(frm->lblScore.caption, "0");
-    EXPECT_EQ(frm->elapsedSeconds, 0);
-    EXPECT_EQ(frm->ball1LastHalf, 0);
-    EXPECT_EQ(frm->ball2LastHalf, 0);
+    EXPECT_EQ((Strings{frm->player1Name, frm->player2Name, frm->lblScore1.caption,
+                       frm->lblScore2.caption, frm->lblScore.caption}),
+              (Strings{"TESTER", "Player 2", "TESTER: 0", "Player 2: 0", "0"}));
 
     // Left as they were.
-    EXPECT_TRUE(frm->ball1Airborne);
-    EXPECT_EQ(frm->score1, 321);
-    EXPECT_EQ(frm->score2, 123);
-    EXPECT_TRUE(frm->twoPlayerGame);
-    EXPECT_TRUE(frm->player1Out);
-    EXPECT_TRUE(frm->tieGame);
-    EXPECT_EQ(frm->savedSteer1, 2);
-    EXPECT_EQ(frm->savedSteer2, 1);
-    EXPECT_EQ(frm->shpDot1.left, 1234);
-    EXPECT_EQ(frm->shpDot1.top, 4321);
-    EXPECT_FALSE(frm->mnuMusicOnOff.checked);
-    EXPECT_FALSE(frm->cmdNewGame1.visible);
-    EXPECT_TRUE(frm->cmdNewGame2.visible);
+    EXPECT_TRUE(frm->ball1Airborne && frm->twoPlayerGame && frm->player1Out && frm->tieGame &&
+                frm->cmdNewGame2.visible);
+    EXPECT_FALSE(frm->mnuMusicOnOff.checked || frm->cmdNewGame1.visible);
+    EXPECT_EQ(std::tuple(frm->score1, frm->score2, frm->savedSteer1, frm->savedSteer2,
+                         frm->shpDot1.left, frm->shpDot1.top),
+              std::tuple(321, 321, 2, 2, 1234, 4321));
     // The one-time steps do not run again.
-    EXPECT_EQ(runtime.logEntries("randomize").size(), 1u);
-    EXPECT_EQ(runtime.logEntries("MainMusic.wav OpenWave").size(), 1u);
+    EXPECT_EQ(std::tuple(logged("randomize"), logged("MainMusic.wav OpenWave")),
+              std::tuple(1u, 1u));
 }
 
-TEST_F(ResetTest, BonusItemsAreNeverPlacedOffTheVisibleHalves) {
+TEST_F(GameStartTest, BonusItemsAreNeverPlacedOffTheVisibleHalves) {
     // Sweep bar 1 over every gap position a recycle can give.
     int snailOnLeft = 0;
     for (int step = 0; step <= 2000; ++step) {
@@ -186,11 +143,12 @@ TEST_F(ResetTest, BonusItemsAreNeverPlacedOffTheVisibleHalves) {
         for (int draw = 0; draw < 4; ++draw) {
             frm->PlaceBonuses();
             ASSERT_TRUE(frm->bonusSide == 1 || frm->bonusSide == 2);
-            snailOnLeft += frm->bonusSide == 1;
-            const platform::Frame& leftItem = frm->bonusSide == 1 ? frm->fraSnail : frm->fraGhost;
-            const platform::Frame& rightItem = frm->bonusSide == 1 ? frm->fraGhost : frm->fraSnail;
-            double leftItemLeft = frm->bonusSide == 1 ? frm->snailLeft : frm->ghostLeft;
-            double rightItemLeft = frm->bonusSide == 1 ? frm->ghostLeft : frm->snailLeft;
+            const bool snailLeft = frm->bonusSide == 1;
+            snailOnLeft += snailLeft;
+            const platform::Frame& leftItem = snailLeft ? frm->fraSnail : frm->fraGhost;
+            const platform::Frame& rightItem = snailLeft ? frm->fraGhost : frm->fraSnail;
+            double leftItemLeft = snailLeft ? frm->snailLeft : frm->ghostLeft;
+            double rightItemLeft = snailLeft ? frm->ghostLeft : frm->snailLeft;
             double gapStart = frm->shpLine1.left + frm->shpLine1.width;
             ASSERT_GE(frm->snailLeft, 0);
             ASSERT_GE(frm->ghostLeft, 0);
@@ -209,6 +167,32 @@ TEST_F(ResetTest, BonusItemsAreNeverPlacedOffTheVisibleHalves) {
     }
     // Both sides come up, about equally often.
     EXPECT_NEAR(snailOnLeft, 4002, 300);
+}
+
+TEST(PlayerNameTest, UpperCasedTrimmedAndSafeForTheScoreFile) {
+    // Quotes and control characters would break the score file; other scripts pass untouched.
+    Strings names;
+    for (const char* raw : {"  alice  ", "Bob Smith", "   ", "", "o\"neil", "\tann\r\nlee\x01",
+                            "\x7f", "jos\xc3\xa9"}) {
+        names.push_back(game::playerNameFrom(raw));
+    }
+    EXPECT_EQ(names,
+              (Strings{"ALICE", "BOB SMITH", "", "", "O'NEIL", "ANN  LEE", "", "JOS\xc3\xa9"}));
+}
+
+TEST_F(GameStartTest, TheNameComesFromTheFirstNonEmptyVariableInOrder) {
+    auto nameWith = [&](std::map<std::string, std::string> env) {
+        runtime.env = std::move(env);
+        startProgram();
+        return frm->userName;
+    };
+    EXPECT_EQ(nameWith({{"NWUSERNAME", " alice "}, {"LOGIN", "bob"}, {"USERNAME", "carol"}}),
+              "ALICE");
+    EXPECT_EQ(nameWith({{"LOGIN", "bob"}, {"USERNAME", "carol"}}), "BOB");
+    EXPECT_EQ(nameWith({{"NWUSERNAME", "   "}, {"LOGIN", ""}, {"USERNAME", "carol"}}), "CAROL");
+    // No name at all gives an empty name and a bare score label.
+    EXPECT_EQ(nameWith({}), "");
+    EXPECT_EQ(std::tuple(frm->lblScore1.caption, frm->player1Name), std::tuple(": 0", ""));
 }
 
 }  // namespace

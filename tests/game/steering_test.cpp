@@ -15,32 +15,8 @@ protected:
     }
 };
 
-TEST_F(SteeringTest, DirectionKeysStartARollThatOutlastsTheKey) {
-    keyDown(keys::kLeft);
-    keyUp(keys::kLeft);
-    EXPECT_TRUE(frm->tmrMoveLeft1.enabled());
-    frm->shpDot1.left = 200;
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(frm->shpDot1.left, 140);
-    frm->tmrMoveLeft1_Timer();
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(frm->shpDot1.left, 20);
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(frm->shpDot1.left, 0);
-    // The opposite key reverses; auto-repeat changes nothing.
-    keyDown(keys::kRight);
-    keyDown(keys::kRight);
-    EXPECT_FALSE(frm->tmrMoveLeft1.enabled());
-    EXPECT_TRUE(frm->tmrMoveRight1.enabled());
-    // Player 2 has A and D.
-    keyDown(keys::kA);
-    EXPECT_TRUE(frm->tmrMoveLeft2.enabled());
-    keyDown(keys::kD);
-    EXPECT_FALSE(frm->tmrMoveLeft2.enabled());
-    EXPECT_TRUE(frm->tmrMoveRight2.enabled());
-}
-
-TEST_F(SteeringTest, ModifiedAndUnusedKeysDoNothing) {
+TEST_F(SteeringTest, OnlyUnmodifiedDirectionKeysStartARollThatOutlastsTheKey) {
+    // Modified and unused keys do nothing.
     keyDown(keys::kLeft, keys::kShiftMask);
     keyDown(keys::kA, keys::kCtrlMask);
     keyDown(keys::kEscape, keys::kAltMask);
@@ -49,10 +25,27 @@ TEST_F(SteeringTest, ModifiedAndUnusedKeysDoNothing) {
     }
     for (platform::Timer* timer :
          {&frm->tmrMoveLeft1, &frm->tmrMoveRight1, &frm->tmrMoveLeft2, &frm->tmrMoveRight2}) {
-        EXPECT_FALSE(timer->enabled());
+        EXPECT_FALSE(timer->enabled()) << timer->name();
     }
-    EXPECT_FALSE(frm->gamePaused);
-    EXPECT_TRUE(frm->escReleased);
+    EXPECT_TRUE(!frm->gamePaused && frm->escReleased);
+
+    keyDown(keys::kLeft);
+    keyUp(keys::kLeft);
+    EXPECT_TRUE(frm->tmrMoveLeft1.enabled());
+    frm->shpDot1.left = 200;
+    for (float left : {140.0f, 80.0f, 20.0f, 0.0f}) {
+        frm->tmrMoveLeft1_Timer();
+        EXPECT_EQ(frm->shpDot1.left, left);
+    }
+    // The opposite key reverses; auto-repeat changes nothing.
+    keyDown(keys::kRight);
+    keyDown(keys::kRight);
+    EXPECT_TRUE(!frm->tmrMoveLeft1.enabled() && frm->tmrMoveRight1.enabled());
+    // Player 2 has A and D.
+    keyDown(keys::kA);
+    EXPECT_TRUE(frm->tmrMoveLeft2.enabled());
+    keyDown(keys::kD);
+    EXPECT_TRUE(!frm->tmrMoveLeft2.enabled() && frm->tmrMoveRight2.enabled());
 }
 
 TEST_F(SteeringTest, EscapePausesOncePerPressAndEnterOnlyResumes) {
@@ -63,8 +56,7 @@ TEST_F(SteeringTest, EscapePausesOncePerPressAndEnterOnlyResumes) {
     // Held: the auto-repeat does not resume, nor do direction keys act.
     keyDown(keys::kEscape);
     keyDown(keys::kLeft);
-    EXPECT_TRUE(frm->gamePaused);
-    EXPECT_FALSE(frm->tmrMoveLeft1.enabled());
+    EXPECT_TRUE(frm->gamePaused && !frm->tmrMoveLeft1.enabled());
     keyUp(keys::kEscape);
     keyDown(keys::kEscape);
     EXPECT_FALSE(frm->gamePaused);
@@ -73,91 +65,75 @@ TEST_F(SteeringTest, EscapePausesOncePerPressAndEnterOnlyResumes) {
     keyDown(keys::kEscape);
     ASSERT_TRUE(frm->gamePaused);
     keyDown(keys::kReturn);
-    EXPECT_FALSE(frm->gamePaused);
-    EXPECT_FALSE(frm->escReleased);
+    EXPECT_FALSE(frm->gamePaused || frm->escReleased);
     // A key-up of ESC with a modifier still releases the latch.
     keyUp(keys::kEscape, keys::kShiftMask);
     EXPECT_TRUE(frm->escReleased);
-}
 
-TEST_F(SteeringTest, EscapeWithNoGameOnlyHoldsTheLatch) {
+    // With no game, ESC only holds the latch and direction keys do nothing.
     frm->Form_Load();
     keyDown(keys::kEscape);
-    EXPECT_FALSE(frm->gamePaused);
-    EXPECT_FALSE(frm->escReleased);
     keyDown(keys::kLeft);
-    EXPECT_FALSE(frm->tmrMoveLeft1.enabled());
+    EXPECT_FALSE(frm->gamePaused || frm->escReleased || frm->tmrMoveLeft1.enabled());
 }
 
 TEST_F(SteeringTest, SidesHoldTheBallBefore90SecondsAndWrapItFrom90) {
+    using Frm = game::FrmTumbrix;
+    auto roll = [&](platform::Shape& ball, void (Frm::*handler)(), float from) {
+        ball.left = from;
+        (frm.get()->*handler)();
+        return ball.left;
+    };
     frm->elapsedSeconds = 89;
-    frm->shpDot1.left = 30;
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(frm->shpDot1.left, 0);
-    frm->shpDot1.left = 12045;
-    frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(frm->shpDot1.left, 12045);
-
+    EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveLeft1_Timer, 30), 0);
+    EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveRight1_Timer, 12045), 12045);
     frm->elapsedSeconds = 90;
-    frm->shpDot1.left = 30;
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(frm->shpDot1.left, 12045);
-    frm->shpDot2.left = 12000;
-    frm->tmrMoveRight2_Timer();
-    EXPECT_EQ(frm->shpDot2.left, 0);
+    EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveLeft1_Timer, 30), 12045);
+    EXPECT_EQ(roll(frm->shpDot2, &Frm::tmrMoveRight2_Timer, 12000), 0);
     // A ball exactly on a limit is never corrected.
-    frm->shpDot2.left = 60;
-    frm->tmrMoveLeft2_Timer();
-    EXPECT_EQ(frm->shpDot2.left, 0);
+    EXPECT_EQ(roll(frm->shpDot2, &Frm::tmrMoveLeft2_Timer, 60), 0);
 }
 
-TEST_F(SteeringTest, InnerEndsOfHalvesStopABallAtBarLevel) {
-    // Ball 1 rolling right, top edge 100 below bar 2's top, right side
-    // entering the first 282.375 twips of the right half.
+TEST_F(SteeringTest, InnerEndsOfHalvesStopABallInAStrictZoneAtBarLevel) {
     platform::Shape& ball = frm->shpDot1;
-    ball.top = frm->shpLine4.top + 100;
-    ball.left = frm->shpLine4.left - 615 - 50;
+    const platform::Shape& right = frm->shpLine4;
+    const float leftEnd = frm->shpLine3.left + frm->shpLine3.width;
+    // Rolling right at bar level into the right half: pushed back to its end.
+    place(ball, right.left - 615 - 50, right.top + 100);
     frm->rightStep1 = 180;
     frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(ball.left, frm->shpLine4.left - 615);
-
-    // Rolling left into a left half's inner end.
-    ball.left = frm->shpLine3.left + frm->shpLine3.width + 10;
+    EXPECT_EQ(ball.left, right.left - 615);
+    // Rolling left into the left half's inner end.
+    ball.left = leftEnd + 10;
     frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(ball.left, frm->shpLine3.left + frm->shpLine3.width);
+    EXPECT_EQ(ball.left, leftEnd);
+
+    // The zone is 282.375 deep: a right side past it is not pushed back.
+    frm->rightStep1 = 10;
+    place(ball, right.left + 282.375f - 615 - 10 + 1, right.top);
+    frm->tmrMoveRight1_Timer();
+    EXPECT_EQ(ball.left, right.left + 282.375f - 615 + 1);
+    ball.left = right.left + 282.375f - 615 - 10 - 1;
+    frm->tmrMoveRight1_Timer();
+    EXPECT_EQ(ball.left, right.left - 615);
+    // Top edge exactly one bar height above or below the bar's top: free.
+    for (float offset : {-215.0f, 215.0f}) {
+        place(ball, right.left - 615 - 5, right.top + offset);
+        frm->tmrMoveRight1_Timer();
+        EXPECT_EQ(ball.left, right.left - 615 + 5) << offset;
+    }
+    // A ball resting on top of the bar rolls over the inner end into the gap.
+    place(ball, right.left + 10, right.top - 615);
+    frm->leftStep1 = 60;
+    frm->tmrMoveLeft1_Timer();
+    EXPECT_EQ(ball.left, right.left - 50);
 
     // The Ghost lets it roll into the half.
     frm->ghostEndTime = 5;
-    ball.left = frm->shpLine4.left - 615 - 50;
+    frm->rightStep1 = 180;
+    place(ball, right.left - 615 - 50, right.top + 100);
     frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(ball.left, frm->shpLine4.left - 615 + 130);
-}
-
-TEST_F(SteeringTest, TheStopZoneAndLevelBandAreStrict) {
-    platform::Shape& ball = frm->shpDot1;
-    const platform::Shape& half = frm->shpLine4;
-    frm->rightStep1 = 10;
-    // The zone is 282.375 deep: a right side past it is not pushed back.
-    ball.top = half.top;
-    ball.left = half.left + 282.375f - 615 - 10 + 1;
-    frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(ball.left, half.left + 282.375f - 615 + 1);
-    ball.left = half.left + 282.375f - 615 - 10 - 1;
-    frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(ball.left, half.left - 615);
-    // Top edge exactly one bar height above or below the bar's top: free.
-    for (float offset : {-215.0f, 215.0f}) {
-        ball.top = half.top + offset;
-        ball.left = half.left - 615 - 5;
-        frm->tmrMoveRight1_Timer();
-        EXPECT_EQ(ball.left, half.left - 615 + 5) << offset;
-    }
-    // A ball resting on top of the bar rolls over the inner end into the gap.
-    ball.top = half.top - 615;
-    ball.left = half.left + 10;
-    frm->leftStep1 = 60;
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(ball.left, half.left - 50);
+    EXPECT_EQ(ball.left, right.left - 615 + 130);
 }
 
 }  // namespace

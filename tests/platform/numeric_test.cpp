@@ -1,33 +1,29 @@
 #include "platform/numeric.h"
+#include "platform/random_numbers.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace platform {
 namespace {
 
 TEST(NumericTest, RoundingToInt16TakesTheEvenNeighbourOnHalves) {
-    EXPECT_EQ(roundToInt16(10.5), 10);
-    EXPECT_EQ(roundToInt16(11.5), 12);
-    EXPECT_EQ(roundToInt16(7.5), 8);
-    EXPECT_EQ(roundToInt16(6.5), 6);
-    EXPECT_EQ(roundToInt16(-0.5), 0);
-    EXPECT_EQ(roundToInt16(-1.5), -2);
-    EXPECT_EQ(roundToInt16(-2.5), -2);
-    EXPECT_EQ(roundToInt16(100.25), 100);
-    EXPECT_EQ(roundToInt16(99.5), 100);
-    EXPECT_EQ(roundToInt16(2.6), 3);
+    std::vector<std::int16_t> rounded;
+    for (double value : {10.5, 11.5, 7.5, 6.5, -0.5, -1.5, -2.5, 100.25, 99.5, 2.6}) {
+        rounded.push_back(roundToInt16(value));
+    }
+    EXPECT_EQ(rounded, (std::vector<std::int16_t>{10, 12, 8, 6, 0, -2, -2, 100, 100, 3}));
 }
 
 TEST(NumericTest, Int16RangeIsChecked) {
-    EXPECT_EQ(roundToInt16(32767.4), 32767);
-    EXPECT_EQ(roundToInt16(-32768.5), -32768);
-    EXPECT_THROW(roundToInt16(32767.5), OverflowError);
-    EXPECT_THROW(roundToInt16(-32769), OverflowError);
-    EXPECT_THROW(roundToInt16(std::nan("")), OverflowError);
-    EXPECT_EQ(toInt16(32767), 32767);
-    EXPECT_EQ(toInt16(-32768), -32768);
+    EXPECT_EQ(
+        std::tuple(roundToInt16(32767.4), roundToInt16(-32768.5), toInt16(32767), toInt16(-32768)),
+        std::tuple(32767, -32768, 32767, -32768));
+    for (double outside : {32767.5, -32769.0, std::nan("")}) {
+        EXPECT_THROW(roundToInt16(outside), OverflowError) << outside;
+    }
     EXPECT_THROW(toInt16(32768), OverflowError);
     EXPECT_THROW(toInt16(-32769), OverflowError);
 }
@@ -39,22 +35,40 @@ TEST(NumericTest, SingleSumRoundsToSinglePrecision) {
 }
 
 TEST(NumericTest, LeadingNumberReadsLikeTheScoreTexts) {
-    EXPECT_EQ(leadingNumber("412"), 412);
-    EXPECT_EQ(leadingNumber("  -37"), -37);
-    EXPECT_EQ(leadingNumber("1 2"), 12);
-    EXPECT_EQ(leadingNumber("12abc"), 12);
-    EXPECT_EQ(leadingNumber("abc"), 0);
-    EXPECT_EQ(leadingNumber(""), 0);
-    EXPECT_EQ(leadingNumber("-"), 0);
-    EXPECT_EQ(leadingNumber("."), 0);
-    EXPECT_DOUBLE_EQ(leadingNumber("2.5"), 2.5);
-    EXPECT_DOUBLE_EQ(leadingNumber(".5x"), 0.5);
-    EXPECT_DOUBLE_EQ(leadingNumber("1e3"), 1000);
-    EXPECT_DOUBLE_EQ(leadingNumber("1 e 2"), 100);
     // An exponent marker without digits ends the number before it.
-    EXPECT_DOUBLE_EQ(leadingNumber("7e"), 7);
-    EXPECT_DOUBLE_EQ(leadingNumber("7e+x"), 7);
+    std::vector<double> numbers;
+    for (const char* text : {"412", "  -37", "1 2", "12abc", "abc", "", "-", ".", "2.5", ".5x",
+                             "1e3", "1 e 2", "7e", "7e+x"}) {
+        numbers.push_back(leadingNumber(text));
+    }
+    EXPECT_EQ(numbers,
+              (std::vector<double>{412, -37, 12, 12, 0, 0, 0, 0, 2.5, 0.5, 1000, 100, 7, 7}));
     EXPECT_TRUE(std::isinf(leadingNumber("1e999")));
+}
+
+std::vector<float> draws(double seed, int count) {
+    RandomNumbers random;
+    random.seed(seed);
+    std::vector<float> values;
+    for (int i = 0; i < count; ++i) {
+        values.push_back(random.next());
+    }
+    return values;
+}
+
+TEST(RandomNumbersTest, SameSeedSameStreamAndFractionalSeedsDiffer) {
+    EXPECT_EQ(draws(43210.25, 50), draws(43210.25, 50));
+    EXPECT_NE(draws(43210.25, 50), draws(43210.5, 50));
+}
+
+TEST(RandomNumbersTest, DrawsStayInTheUnitIntervalAndSpreadOverIt) {
+    int low = 0;
+    for (float value : draws(1.0, 100000)) {
+        ASSERT_GE(value, 0.0f);
+        ASSERT_LT(value, 1.0f);
+        low += value < 0.5f;
+    }
+    EXPECT_NEAR(low, 50000, 1000);
 }
 
 }  // namespace

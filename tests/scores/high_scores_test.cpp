@@ -1,93 +1,84 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <fstream>
 #include <sstream>
 
-#include "platform/headless/headless_runtime.h"
+#include "game/game_fixture.h"
 #include "scores/frm_high_scores.h"
 #include "scores/score_file_location.h"
 
 namespace scores {
 namespace {
 
-struct FakeMainWindow : MainWindowLink {
-    std::int16_t score1 = 0;
-    std::int16_t personalBest = -1;
-    std::int16_t topScore = -1;
-    std::string userName = "ABC";
-    bool gameInProgress = false;
-    std::int16_t getScore1() const override { return score1; }
-    void setScore1(std::int16_t value) override { score1 = value; }
-    std::int16_t getPersonalBest() const override { return personalBest; }
-    void setPersonalBest(std::int16_t value) override { personalBest = value; }
-    std::int16_t getTopScore() const override { return topScore; }
-    void setTopScore(std::int16_t value) override { topScore = value; }
-    std::string getUserName() const override { return userName; }
-    void setUserName(const std::string& value) override { userName = value; }
-    bool getGameInProgress() const override { return gameInProgress; }
-    void setGameInProgress(bool value) override { gameInProgress = value; }
-};
+using Rows = std::vector<std::pair<std::string, std::string>>;
 
-class HighScoresTest : public ::testing::Test {
-protected:
-    std::filesystem::path file() const { return runtime.folder() / "Tumbrix.txt"; }
-    std::string fileContent() const {
-        std::ifstream in(file(), std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
+std::string contentOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// Rows P1, P2, ... scoring top - 1, top - 2, ...
+Rows numbered(int count, int top, const std::string& suffix = "") {
+    Rows rows;
+    for (int i = 1; i <= count; ++i) {
+        rows.push_back({"P" + std::to_string(i) + suffix, std::to_string(top - i)});
     }
-    // Writes a table of (name, score) rows as the game would.
-    void writeTable(const std::vector<std::pair<std::string, std::string>>& rows) {
+    return rows;
+}
+
+// The high-score window as the game's main window uses it, for player ABC.
+class HighScoresTest : public GameFixture {
+protected:
+    void SetUp() override {
+        GameFixture::SetUp();
+        frm->userName = "ABC";
+    }
+    std::filesystem::path file() const { return runtime.folder() / "Tumbrix.txt"; }
+    std::string fileContent() const { return contentOf(file()); }
+    // Writes a table as the game would.
+    void writeTable(const Rows& rows) {
         std::ofstream out(file(), std::ios::binary);
         for (const auto& [name, score] : rows) {
             out << '"' << name << "\"\r\n\"" << score << "\"\r\n";
         }
     }
-    FrmHighScores& window() {
-        if (!frm) {
-            frm = std::make_unique<FrmHighScores>(runtime, main);
-            runtime.loadForm(*frm);
-        }
-        return *frm;
-    }
-    std::vector<std::string> names() {
-        std::vector<std::string> result;
+    FrmHighScores& window() { return frm->frmHighScores(); }
+    // The shown table as "name=score" rows, padded with blank rows to 16.
+    Strings names() {
+        Strings result;
         for (std::size_t i = 1; i <= 16; ++i) {
             result.push_back(window().lblName[i].caption + "=" + window().lblHighScore[i].caption);
         }
         return result;
     }
+    static Strings padded(Strings rows) {
+        rows.resize(16, "=0");
+        return rows;
+    }
     // Ranks a finished game's score and publishes, as the game over does.
     void rank(std::int16_t score, bool duringGame = true) {
-        main.score1 = score;
-        main.gameInProgress = duringGame;
+        frm->score1 = score;
+        frm->gameInProgress = duringGame;
         window().CalculateHighScores();
         window().UpdateHighScores();
     }
-
-    platform::headless::HeadlessRuntime runtime;
-    FakeMainWindow main;
-    std::unique_ptr<FrmHighScores> frm;
 };
 
-TEST_F(HighScoresTest, AMissingFileIsCreatedEmptyAndTheTableStartsBlank) {
-    window();
+TEST_F(HighScoresTest, AMissingFileIsCreatedEmptyAndAFirstScoreTopsItAsSixteenEntriesOnce) {
     EXPECT_TRUE(std::filesystem::exists(file()));
-    EXPECT_EQ(fileContent(), "");
-    EXPECT_EQ(names(), std::vector<std::string>(16, "=0"));
+    EXPECT_EQ(names(), padded({}));
+    frm->personalBest = frm->topScore = -1;
     window().UpdateHighScores();
-    EXPECT_EQ(main.personalBest, 0);
-    EXPECT_EQ(main.topScore, 0);
-}
+    EXPECT_EQ(std::tuple(frm->personalBest, frm->topScore), std::tuple(0, 0));
+    rank(0);  // 0 never enters
+    EXPECT_EQ(fileContent(), "");
 
-TEST_F(HighScoresTest, AFirstScoreTopsAnEmptyTableAndIsWrittenAsSixteenEntries) {
     rank(5);
-    EXPECT_EQ(names()[0], "ABC=5");
-    EXPECT_EQ(names()[1], "=0");
+    EXPECT_EQ(names(), padded({"ABC=5"}));
     std::string expected = "\"ABC\"\r\n\"5\"\r\n";
     for (int i = 2; i <= 16; ++i) {
         expected += "\"\"\r\n\"0\"\r\n";
@@ -96,101 +87,64 @@ TEST_F(HighScoresTest, AFirstScoreTopsAnEmptyTableAndIsWrittenAsSixteenEntries) 
     ASSERT_EQ(runtime.messages.size(), 1u);
     EXPECT_EQ(runtime.messages[0].prompt, "You have a new high score!!!");
     EXPECT_EQ(runtime.messages[0].title, "New High Score");
-    EXPECT_EQ(main.personalBest, 5);
-    EXPECT_EQ(main.topScore, 5);
-}
+    EXPECT_EQ(std::tuple(frm->personalBest, frm->topScore), std::tuple(5, 5));
 
-TEST_F(HighScoresTest, ZeroNeverEntersAndAnEqualScoreChangesNothing) {
-    rank(0);
-    EXPECT_EQ(fileContent(), "");
-    rank(40);
-    std::string before = fileContent();
+    // An equal score changes nothing; outside a game a new best enters silently.
     runtime.messages.clear();
-    rank(40);
-    EXPECT_EQ(fileContent(), before);
-    EXPECT_TRUE(runtime.messages.empty());
-    // Outside a game a new best enters silently.
-    rank(41, false);
-    EXPECT_EQ(names()[0], "ABC=41");
-    EXPECT_TRUE(runtime.messages.empty());
+    rank(5);
+    EXPECT_EQ(std::tuple(fileContent(), runtime.messages.size()), std::tuple(expected, 0u));
+    rank(6, false);
+    EXPECT_EQ(std::tuple(names()[0], runtime.messages.size()), std::tuple("ABC=6", 0u));
 }
 
-TEST_F(HighScoresTest, ABetterScoreReplacesThePlayersOwnEntry) {
+TEST_F(HighScoresTest, ABetterScoreReplacesTheUpperOwnEntryAndEqualScoresStayAbove) {
     writeTable({{"X", "200"}, {"Y", "120"}, {"ABC", "100"}, {"Z", "90"}});
     rank(150);
-    std::vector<std::string> expected = {"X=200", "ABC=150", "Y=120", "Z=90"};
-    expected.resize(16, "=0");
-    EXPECT_EQ(names(), expected);
-    EXPECT_EQ(main.personalBest, 150);
-    EXPECT_EQ(main.topScore, 200);
-}
+    EXPECT_EQ(names(), padded({"X=200", "ABC=150", "Y=120", "Z=90"}));
+    EXPECT_EQ(std::tuple(frm->personalBest, frm->topScore), std::tuple(150, 200));
 
-TEST_F(HighScoresTest, EqualScoresStayAboveAndOnlyTheUpperDuplicateIsReplaced) {
     writeTable({{"X", "50"}, {"ABC", "40"}, {"Y", "30"}, {"ABC", "20"}});
     rank(50);
-    std::vector<std::string> expected = {"X=50", "ABC=50", "Y=30", "ABC=20"};
-    expected.resize(16, "=0");
-    EXPECT_EQ(names(), expected);
+    EXPECT_EQ(names(), padded({"X=50", "ABC=50", "Y=30", "ABC=20"}));
 }
 
-TEST_F(HighScoresTest, WithoutAnEntryTheScoreMustBeatTheLastOne) {
-    std::vector<std::pair<std::string, std::string>> full;
-    for (int i = 1; i <= 16; ++i) {
-        full.push_back({"P" + std::to_string(i), std::to_string(100 - i)});
-    }
-    writeTable(full);
+TEST_F(HighScoresTest, AFullTableOfSixteenOrMoreMustBeBeatenAtItsLastEntry) {
+    writeTable(numbered(16, 100));
     rank(84);  // equals entry 16
-    EXPECT_EQ(names()[15], "P16=84");
-    EXPECT_EQ(main.personalBest, 0);
+    EXPECT_EQ(std::tuple(names()[15], frm->personalBest), std::tuple("P16=84", 0));
     rank(85);
-    EXPECT_EQ(names()[15], "ABC=85");
-    EXPECT_EQ(names()[14], "P15=85");
-}
+    EXPECT_EQ(std::tuple(names()[14], names()[15]), std::tuple("P15=85", "ABC=85"));
 
-TEST_F(HighScoresTest, TwentyEntriesAreReadAsSixteenAndWrittenBackAsSixteen) {
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (int i = 1; i <= 20; ++i) {
-        rows.push_back({"P" + std::to_string(i), std::to_string(1000 - i)});
-    }
-    writeTable(rows);
+    // Twenty entries are read as sixteen and written back as sixteen.
+    writeTable(numbered(20, 1000));
     rank(995);
     std::string content = fileContent();
     EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 32);
     EXPECT_EQ(content.find("P16"), std::string::npos);
-    EXPECT_EQ(names()[4], "P5=995");
-    EXPECT_EQ(names()[5], "ABC=995");
+    EXPECT_EQ(std::tuple(names()[4], names()[5]), std::tuple("P5=995", "ABC=995"));
 }
 
 TEST_F(HighScoresTest, EditedScoresArePublishedClampedNeverOverflowing) {
-    for (auto [text, expected] : {std::pair<std::string, int>{"99999", 32767},
-                                  {"-40000", -32768},
-                                  {"12.5", 12},
-                                  {"13.5", 14},
-                                  {"abc", 0},
-                                  {"1 2", 12},
-                                  {"1e400", 32767}}) {
+    const std::pair<const char*, int> cases[] = {{"99999", 32767}, {"-40000", -32768}, {"12.5", 12},
+                                                 {"13.5", 14},     {"abc", 0},         {"1 2", 12},
+                                                 {"1e400", 32767}};
+    for (auto [text, expected] : cases) {
         writeTable({{"ABC", text}});
         window().UpdateHighScores();
-        EXPECT_EQ(main.personalBest, expected) << text;
-        EXPECT_EQ(main.topScore, expected) << text;
+        EXPECT_EQ(std::tuple(frm->personalBest, frm->topScore), std::tuple(expected, expected))
+            << text;
     }
 }
 
 TEST_F(HighScoresTest, AFailedWriteLeavesTheOldFileWhole) {
-    std::vector<std::pair<std::string, std::string>> rows;
-    for (int i = 1; i <= 16; ++i) {
-        rows.push_back({std::string(60, char('A' + i)), std::to_string(200 - i)});
-    }
-    writeTable(rows);
-    window();
+    writeTable(numbered(16, 200, std::string(60, 'X')));
     const std::string before = fileContent();
     // A file-size limit makes the table's write fail part-way, even for
     // root, as a full disk would; the one-line error still fits.
     struct rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
+    const struct rlimit tiny { 512, old.rlim_max };
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit tiny = old;
-    tiny.rlim_cur = 512;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
     testing::internal::CaptureStderr();
     rank(300);
@@ -202,12 +156,7 @@ TEST_F(HighScoresTest, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_NE(error.find("cannot save the high-score table"), std::string::npos) << error;
     EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1);
     // No temporary file is left behind.
-    int files = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator(runtime.folder())) {
-        ++files;
-    }
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(runtime.folder()), {}), 1);
 }
 
 TEST_F(HighScoresTest, AReadOnlyTableIsStillReadAndShownButNotReplaced) {
@@ -222,20 +171,19 @@ TEST_F(HighScoresTest, AReadOnlyTableIsStillReadAndShownButNotReplaced) {
     EXPECT_NE(error.find("cannot save"), std::string::npos);
     // The next read shows the file's table again.
     window().UpdateHighScores();
-    EXPECT_EQ(names()[0], "X=200");
-    EXPECT_EQ(main.personalBest, 50);
+    EXPECT_EQ(std::tuple(names()[0], frm->personalBest), std::tuple("X=200", 50));
 }
 
 TEST(ScoreFileLocationTest, AnInstalledGameKeepsItsTableInTheUsersDataFolder) {
-    EXPECT_EQ(locateScoreFile("/opt/tumbrix", true, "/x", "/home/u").file,
-              "/opt/tumbrix/Tumbrix.txt");
-    ScoreFileLocation installed = locateScoreFile("/opt/tumbrix", false, "", "/home/u");
-    EXPECT_EQ(installed.file, "/home/u/.local/share/tumbrix/Tumbrix.txt");
-    EXPECT_EQ(installed.seedFrom, std::filesystem::path("/opt/tumbrix/Tumbrix.txt"));
-    EXPECT_EQ(locateScoreFile("/opt/tumbrix", false, "/data", "/home/u").file,
-              "/data/tumbrix/Tumbrix.txt");
-    EXPECT_EQ(locateScoreFile("/opt/tumbrix", false, "relative", "/home/u").file,
-              "/home/u/.local/share/tumbrix/Tumbrix.txt");
+    auto fileFor = [](bool portable, const char* dataHome) {
+        return locateScoreFile("/opt/tumbrix", portable, dataHome, "/home/u").file;
+    };
+    EXPECT_EQ(fileFor(true, "/x"), "/opt/tumbrix/Tumbrix.txt");
+    EXPECT_EQ(fileFor(false, ""), "/home/u/.local/share/tumbrix/Tumbrix.txt");
+    EXPECT_EQ(fileFor(false, "/data"), "/data/tumbrix/Tumbrix.txt");
+    EXPECT_EQ(fileFor(false, "relative"), "/home/u/.local/share/tumbrix/Tumbrix.txt");
+    EXPECT_EQ(locateScoreFile("/opt/tumbrix", false, "", "/home/u").seedFrom,
+              std::filesystem::path("/opt/tumbrix/Tumbrix.txt"));
 }
 
 TEST(ScoreFileLocationTest, TheUsersTableStartsFromTheInstalledOneOnce) {
@@ -251,10 +199,7 @@ TEST(ScoreFileLocationTest, TheUsersTableStartsFromTheInstalledOneOnce) {
     std::ofstream(location.file, std::ios::app) << "\"MINE\"\r\n\"3\"\r\n";
     // A second start keeps the user's own table.
     prepareScoreFile(location);
-    std::ifstream in(location.file);
-    std::stringstream content;
-    content << in.rdbuf();
-    EXPECT_EQ(content.str(), "\"SHIPPED\"\r\n\"9\"\r\n\"MINE\"\r\n\"3\"\r\n");
+    EXPECT_EQ(contentOf(location.file), "\"SHIPPED\"\r\n\"9\"\r\n\"MINE\"\r\n\"3\"\r\n");
 }
 
 }  // namespace
