@@ -118,8 +118,7 @@ void FrmTumbrix::collect(Bonus bonus) {
     bonus.timeLeft.caption = platform::decimalText(kBonusSeconds);
     bonus.timeLeft.visible = true;
     if (mnuSound.checked) {
-        TegoWav5->SeekWave(0);
-        TegoWav5->PlayWave(-1, -1, false);
+        restartWave(*TegoWav5);
     }
 }
 

@@ -26,6 +26,11 @@ FrmTumbrix::FrmTumbrix(platform::Runtime& runtime)
 
 FrmTumbrix::~FrmTumbrix() = default;
 
+void FrmTumbrix::restartWave(platform::WavePlayer& player) {
+    player.SeekWave(0);
+    player.PlayWave(-1, -1, false);
+}
+
 scores::FrmHighScores& FrmTumbrix::frmHighScores() {
     if (!frmHighScores_) {
         frmHighScores_ = std::make_unique<scores::FrmHighScores>(runtime_, *this);

@@ -140,6 +140,8 @@ public:
     bool firstLoadDone = false;
 
 private:
+    // Plays a sound again from its start.
+    static void restartWave(platform::WavePlayer& player);
     void startNewGame(bool twoPlayers);
     void moveBars();
     void dropBall(platform::Shape& ball, bool& airborne, std::int16_t& lastHalf, int player);

@@ -12,11 +12,6 @@ namespace {
 constexpr float kAlignDistance = 90;
 const std::string kBreak = "\r\n\r\n";
 
-void restart(platform::WavePlayer& player) {
-    player.SeekWave(0);
-    player.PlayWave(-1, -1, false);
-}
-
 }  // namespace
 
 void FrmTumbrix::CheckGameOver() {
@@ -74,10 +69,10 @@ void FrmTumbrix::endOnePlayerGame() {
     if (score1 > personalBest) {
         personalBest = score1;
         if (mnuSound.checked) {
-            restart(*TegoWav3);
+            restartWave(*TegoWav3);
         }
     } else if (mnuSound.checked) {
-        restart(*TegoWav4);
+        restartWave(*TegoWav4);
     }
     runtime_.messageBox(player1Name + "'s Final Score:  " + platform::decimalText(score1),
                         "Game Over");

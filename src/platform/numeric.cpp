@@ -82,22 +82,16 @@ double leadingNumber(std::string_view text) {
     }
     skipBlanks();
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
-        std::size_t mark = i;
-        std::string exponent = "e";
         ++i;
         skipBlanks();
+        std::string exponent = "e";
         if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
             exponent += text[i++];
         }
-        std::size_t before = number.size();
-        std::string saved = number;
-        if (takeDigits()) {
-            std::string digits = number.substr(before);
-            number = saved + exponent + digits;
-        } else {
-            number = saved;
-            i = mark;
-        }
+        // An exponent marker without digits ends the number before it.
+        std::string mantissa = std::move(number);
+        number.clear();
+        number = takeDigits() ? mantissa + exponent + number : mantissa;
     }
     // A huge exponent in an edited file reads as infinity; callers that need
     // a counter clamp it.

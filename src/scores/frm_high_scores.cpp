@@ -1,7 +1,6 @@
 #include "scores/frm_high_scores.h"
 
 #include <algorithm>
-#include <cmath>
 #include <iostream>
 
 #include "platform/files.h"
@@ -20,11 +19,7 @@ double valueOf(const std::string& scoreText) {
 // A score text as a 16-bit number for the main window. Text from an edited
 // file may hold anything: it is clamped rather than overflowing.
 std::int16_t publishedValue(const std::string& scoreText) {
-    double value = valueOf(scoreText);
-    if (std::isnan(value)) {
-        return 0;
-    }
-    return platform::roundToInt16(std::clamp(value, -32768.0, 32767.0));
+    return platform::roundToInt16(std::clamp(valueOf(scoreText), -32768.0, 32767.0));
 }
 
 }  // namespace
