@@ -31,10 +31,6 @@ public:
     // Publishes topScore and personalBest to the main window.
     void UpdateHighScores();
 
-    // Where the table is kept: beside the program when its folder is
-    // writable, otherwise in the user's data folder.
-    const std::filesystem::path& scoreFilePath() const { return scoreFile_; }
-
 private:
     std::array<ScoreEntry, kTableSize> tableFromLabels() const;
     void tableToLabels(const std::array<ScoreEntry, kTableSize>& table);

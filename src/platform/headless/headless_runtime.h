@@ -47,8 +47,6 @@ public:
     // Test side.
     void advanceTicks(std::int64_t ticks) { scheduler_.advance(ticks); }
     const std::filesystem::path& folder() const { return folder_; }
-    // The wave players in the order they were created.
-    RecordingWavePlayer& wavePlayer(std::size_t index) { return *players_.at(index); }
     // The player that opened the given file name ("BallBounce.wav").
     RecordingWavePlayer& wavePlayer(const std::string& fileName);
     // Entries of the log that start with the given text.

@@ -7,7 +7,6 @@ void RecordingWavePlayer::record(const std::string& call) {
 }
 
 void RecordingWavePlayer::OpenWave(const std::string& path) {
-    path_ = path;
     std::size_t slash = path.find_last_of('/');
     fileName_ = slash == std::string::npos ? path : path.substr(slash + 1);
     closed_ = false;
@@ -29,7 +28,6 @@ void RecordingWavePlayer::StopWave() {
 
 void RecordingWavePlayer::SeekWave(std::int32_t position) {
     record("SeekWave " + std::to_string(position));
-    position_ = position;
 }
 
 std::int32_t RecordingWavePlayer::WaveMode() {

@@ -25,9 +25,6 @@ public:
 
     // The file name given to OpenWave, without its folder.
     const std::string& fileName() const { return fileName_; }
-    const std::string& path() const { return path_; }
-    bool playing() const { return playing_; }
-    std::int32_t position() const { return position_; }
     // The next WaveMode reads return this instead of the player's own mode.
     void forceMode(std::int32_t mode) { forcedMode_ = mode; }
     // The sound reached its end: stop and raise the end notice.
@@ -37,11 +34,9 @@ private:
     void record(const std::string& call);
 
     std::vector<std::string>& log_;
-    std::string path_;
     std::string fileName_ = "(unopened)";
     bool playing_ = false;
     bool closed_ = false;
-    std::int32_t position_ = 0;
     std::int32_t forcedMode_ = 0;
 };
 
