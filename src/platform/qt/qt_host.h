@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/game_clock.h"
 #include "platform/qt/form_window.h"
-#include "platform/qt/game_clock.h"
 #include "platform/qt/keyboard_input.h"
 #include "platform/qt/picture_cache.h"
 #include "platform/runtime.h"
@@ -92,6 +92,7 @@ private:
     std::vector<QMessageBox*> openBoxes_;
     // Receives queued calls; dropped with the host, so late ones are ignored.
     QObject postTarget_;
+    std::unique_ptr<WakeTimer> alarm_;
     GameClock clock_;
     std::unique_ptr<KeyboardInput> keyboard_;
     // No more game code runs (the program ended or is reporting an error).
