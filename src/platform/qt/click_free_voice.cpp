@@ -22,6 +22,11 @@ void ClickFreeVoice::startFresh(const std::int16_t* tail, std::size_t tailFrames
 
 bool ClickFreeVoice::process(std::int16_t* samples, std::size_t frames) {
     const float target = pauseRequested_.load() ? 0.0f : 1.0f;
+    if (target == 1.0f && gain_ == 1.0f && tailDone_ >= tailFrames_) {
+        // Playing at full level with nothing fading: the samples stay as they are.
+        framesPlayed_ += frames;
+        return false;
+    }
     for (std::size_t frame = 0; frame < frames; ++frame) {
         if (gain_ < target) {
             gain_ = std::min(target, gain_ + step_);

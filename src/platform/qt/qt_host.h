@@ -61,6 +61,8 @@ public:
     void syncAll();
 
     bool programEnded() const { return ended_; }
+    // The clock that turns the timers, for measuring it against others.
+    GameClock& clock() { return clock_; }
     int exitCode() const { return exitCode_; }
     // The window of a loaded form, or null.
     FormWindow* windowOf(const Form& form) const;
