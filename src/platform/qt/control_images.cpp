@@ -38,29 +38,29 @@ QImage transparentImage(QSize size) {
 }  // namespace
 
 const QImage& ControlImages::shape(const Shape& shape, QSize size, qreal scale) {
-    const ShapeLook look{shape.shape, shape.fillColor, shape.borderColor, shape.filled, size,
-                         scale};
+    const ShapeLook look = ShapeLook::of(shape);
     ++uses_;
     for (ShapeEntry& entry : shapes_) {
-        if (entry.look == look) {
+        if (entry.look == look && entry.size == size && entry.scale == scale) {
             entry.lastUse = uses_;
             return entry.image;
         }
     }
+    ShapeEntry fresh{look, size, scale, drawShape(look, size, scale), uses_};
     if (shapes_.size() < kShapeLooks) {
-        shapes_.push_back({look, drawShape(look), uses_});
+        shapes_.push_back(std::move(fresh));
         return shapes_.back().image;
     }
     ShapeEntry& oldest = *std::min_element(
         shapes_.begin(), shapes_.end(),
         [](const ShapeEntry& a, const ShapeEntry& b) { return a.lastUse < b.lastUse; });
-    oldest = {look, drawShape(look), uses_};
+    oldest = std::move(fresh);
     return oldest.image;
 }
 
-QImage ControlImages::drawShape(const ShapeLook& look) {
-    QImage image = transparentImage(look.size);
-    QRectF bounds(QPointF(0, 0), QSizeF(look.size));
+QImage ControlImages::drawShape(const ShapeLook& look, QSize size, qreal scale) {
+    QImage image = transparentImage(size);
+    QRectF bounds(QPointF(0, 0), QSizeF(size));
     // Squares and circles take the shorter side, centred in the control.
     if (look.kind == ShapeKind::Square || look.kind == ShapeKind::Circle ||
         look.kind == ShapeKind::RoundedSquare) {
@@ -91,7 +91,7 @@ QImage ControlImages::drawShape(const ShapeLook& look) {
     // visibly rounded. The border, one design pixel wide, lies just inside;
     // the fill covers the whole shape, so no seam shows between them.
     const qreal radius = std::min(bounds.width(), bounds.height()) / 4;
-    const qreal pen = look.scale;
+    const qreal pen = scale;
     const QRectF borderLine = bounds.adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -103,28 +103,19 @@ QImage ControlImages::drawShape(const ShapeLook& look) {
     return image;
 }
 
-bool ControlImages::sameLook(const LabelEntry& entry, const Label& label, QSize size, qreal scale) {
-    return entry.caption == label.caption && entry.foreColor == label.foreColor &&
-           entry.font.name == label.font.name && entry.font.points == label.font.points &&
-           entry.font.bold == label.font.bold && entry.font.underline == label.font.underline &&
-           entry.alignment == label.alignment && entry.opaque == label.opaque &&
-           entry.backColor == label.backColor && entry.size == size && entry.scale == scale;
-}
-
 const QImage& ControlImages::label(const Label& label, QSize size, qreal scale) {
     auto entry = std::find_if(labels_.begin(), labels_.end(),
                               [&label](const LabelEntry& e) { return e.label == &label; });
     if (entry == labels_.end()) {
-        labels_.push_back({&label, {}, 0, {}, {}, false, 0, {}, 0, {}});
+        labels_.push_back({&label, {}, {}, 0, {}});
         entry = labels_.end() - 1;
-    } else if (sameLook(*entry, label, size, scale)) {
+    } else if (entry->look.matches(label) && entry->size == size && entry->scale == scale) {
         return entry->image;
     }
-    *entry = {&label,          label.caption,
-              label.foreColor, label.font,
-              label.alignment, label.opaque,
-              label.backColor, size,
-              scale,           drawLabel(label, size, scale)};
+    entry->look.take(label);
+    entry->size = size;
+    entry->scale = scale;
+    entry->image = drawLabel(label, size, scale);
     return entry->image;
 }
 

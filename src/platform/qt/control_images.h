@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/qt/control_looks.h"
 
 namespace platform::qt {
 
@@ -19,36 +20,23 @@ public:
     const QImage& label(const Label& label, QSize size, qreal scale);
 
 private:
-    struct ShapeLook {
-        ShapeKind kind;
-        Color fill;
-        Color border;
-        bool filled;
-        QSize size;
-        qreal scale;
-        bool operator==(const ShapeLook&) const = default;
-    };
     struct ShapeEntry {
         ShapeLook look;
+        QSize size;
+        qreal scale;
         QImage image;
         std::uint64_t lastUse;
     };
     // One per label control: labels rarely share a look.
     struct LabelEntry {
         const Label* label;
-        std::string caption;
-        Color foreColor;
-        Font font;
-        Alignment alignment;
-        bool opaque;
-        Color backColor;
+        LabelLook look;
         QSize size;
         qreal scale;
         QImage image;
     };
 
-    static bool sameLook(const LabelEntry& entry, const Label& label, QSize size, qreal scale);
-    static QImage drawShape(const ShapeLook& look);
+    static QImage drawShape(const ShapeLook& look, QSize size, qreal scale);
     static QImage drawLabel(const Label& label, QSize size, qreal scale);
 
     // Six bars share one look; trippy balls bring new colours four times a

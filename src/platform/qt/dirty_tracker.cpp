@@ -60,22 +60,12 @@ void DirtyTracker::walk(const std::vector<Control*>& controls, QPoint offset, QR
 
 bool DirtyTracker::sameLook(const Drawn& drawn, const Control& control) {
     switch (control.kind) {
-        case ControlKind::Shape: {
-            const auto& shape = static_cast<const Shape&>(control);
-            return drawn.shape == shape.shape && drawn.fill == shape.fillColor &&
-                   drawn.border == shape.borderColor && drawn.filled == shape.filled;
-        }
-        case ControlKind::Label: {
-            const auto& label = static_cast<const Label&>(control);
-            return drawn.caption == label.caption && drawn.foreColor == label.foreColor &&
-                   drawn.font.name == label.font.name && drawn.font.points == label.font.points &&
-                   drawn.font.bold == label.font.bold &&
-                   drawn.font.underline == label.font.underline &&
-                   drawn.alignment == label.alignment && drawn.opaque == label.opaque &&
-                   drawn.backColor == label.backColor;
-        }
+        case ControlKind::Shape:
+            return drawn.shape == ShapeLook::of(static_cast<const Shape&>(control));
+        case ControlKind::Label:
+            return drawn.label.matches(static_cast<const Label&>(control));
         case ControlKind::Frame:
-            return drawn.backColor == static_cast<const Frame&>(control).backColor;
+            return drawn.frameColor == static_cast<const Frame&>(control).backColor;
         case ControlKind::Image: {
             const auto& image = static_cast<const Image&>(control);
             return drawn.picture == image.picture && drawn.stretch == image.stretch;
@@ -88,33 +78,19 @@ bool DirtyTracker::sameLook(const Drawn& drawn, const Control& control) {
 
 void DirtyTracker::takeLook(Drawn& drawn, const Control& control) {
     switch (control.kind) {
-        case ControlKind::Shape: {
-            const auto& shape = static_cast<const Shape&>(control);
-            drawn.shape = shape.shape;
-            drawn.fill = shape.fillColor;
-            drawn.border = shape.borderColor;
-            drawn.filled = shape.filled;
+        case ControlKind::Shape:
+            drawn.shape = ShapeLook::of(static_cast<const Shape&>(control));
             break;
-        }
-        case ControlKind::Label: {
-            const auto& label = static_cast<const Label&>(control);
-            drawn.caption = label.caption;
-            drawn.foreColor = label.foreColor;
-            drawn.font = label.font;
-            drawn.alignment = label.alignment;
-            drawn.opaque = label.opaque;
-            drawn.backColor = label.backColor;
+        case ControlKind::Label:
+            drawn.label.take(static_cast<const Label&>(control));
             break;
-        }
         case ControlKind::Frame:
-            drawn.backColor = static_cast<const Frame&>(control).backColor;
+            drawn.frameColor = static_cast<const Frame&>(control).backColor;
             break;
-        case ControlKind::Image: {
-            const auto& image = static_cast<const Image&>(control);
-            drawn.picture = image.picture;
-            drawn.stretch = image.stretch;
+        case ControlKind::Image:
+            drawn.picture = static_cast<const Image&>(control).picture;
+            drawn.stretch = static_cast<const Image&>(control).stretch;
             break;
-        }
         case ControlKind::CommandButton:
             break;
     }

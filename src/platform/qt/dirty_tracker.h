@@ -6,6 +6,7 @@
 
 #include "platform/controls.h"
 #include "platform/form.h"
+#include "platform/qt/control_looks.h"
 
 namespace platform::qt {
 
@@ -29,20 +30,9 @@ private:
         const Control* control = nullptr;
         bool shown = false;
         QRect place;
-        // Shapes
-        ShapeKind shape = ShapeKind::Rectangle;
-        Color fill = 0;
-        Color border = 0;
-        bool filled = false;
-        // Labels
-        std::string caption;
-        Color foreColor = 0;
-        Font font;
-        Alignment alignment = Alignment::Left;
-        bool opaque = false;
-        // Labels and frames
-        Color backColor = 0;
-        // Images
+        ShapeLook shape;
+        LabelLook label;
+        Color frameColor = 0;
         std::string picture;
         bool stretch = false;
     };

@@ -211,8 +211,7 @@ void FormCanvas::syncButton(const CommandButton& button, ButtonView& view) {
         widget.setText(QString::fromStdString(button.caption));
     }
     const Font& font = button.font;
-    if (view.fontScale != s || view.font.name != font.name || view.font.points != font.points ||
-        view.font.bold != font.bold || view.font.underline != font.underline) {
+    if (view.fontScale != s || view.font != font) {
         view.font = font;
         view.fontScale = s;
         widget.setFont(toQFont(font, s));
