@@ -157,6 +157,11 @@ void FormCanvas::syncButton(const CommandButton& button, ButtonView& view) {
     if (widget.isVisibleTo(this) != shown) {
         widget.setVisible(shown);
     }
+    // Qt may leave the focus on a hidden button when no other can take it,
+    // and Space would still click it.
+    if (!shown && widget.hasFocus()) {
+        widget.clearFocus();
+    }
 }
 
 void FormCanvas::syncCursor() {

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTime>
 #include <QWindow>
@@ -27,6 +28,23 @@ QString boxText(const std::string& text) {
     result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return result;
 }
+
+// When a modal window or box closes, the keys go back to the window it was
+// opened over, also where no window manager would hand them back.
+class ReturnKeysAfterwards {
+public:
+    explicit ReturnKeysAfterwards(QWidget* window) : window_(window) {}
+    ~ReturnKeysAfterwards() {
+        if (window_ != nullptr && window_->isVisible()) {
+            window_->activateWindow();
+        }
+    }
+    ReturnKeysAfterwards(const ReturnKeysAfterwards&) = delete;
+    ReturnKeysAfterwards& operator=(const ReturnKeysAfterwards&) = delete;
+
+private:
+    QPointer<QWidget> window_;
+};
 
 }  // namespace
 
@@ -150,7 +168,7 @@ Form* QtHost::formOfNativeWindow(QWindow* native) const {
     return nullptr;
 }
 
-QWidget* QtHost::messageBoxParent() const {
+QWidget* QtHost::windowToOpenOver() const {
     QWidget* active = QApplication::activeWindow();
     for (const auto& window : windows_) {
         if (window.get() == active && window->isVisible()) {
@@ -202,7 +220,9 @@ void QtHost::messageBox(const std::string& prompt, const std::string& title) {
 }
 
 void QtHost::runMessageBox(const std::string& text, const std::string& title, int icon) {
-    QMessageBox box(messageBoxParent());
+    QWidget* parent = windowToOpenOver();
+    const ReturnKeysAfterwards returnKeys(parent);
+    QMessageBox box(parent);
     box.setWindowTitle(QString::fromStdString(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(boxText(text));
@@ -228,6 +248,7 @@ void QtHost::showModal(Form& form) {
     if (window == nullptr || stopped_ || alreadyModal) {
         return;
     }
+    const ReturnKeysAfterwards returnKeys(windowToOpenOver());
     // Modality can only change while the window is hidden.
     window->hide();
     window->setWindowModality(Qt::ApplicationModal);

@@ -79,9 +79,9 @@ private:
     void runMessageBox(const std::string& text, const std::string& title, int icon);
     void syncVisibility(FormWindow& window);
     Form* formOfNativeWindow(QWindow* native) const;
-    // The window a message box belongs to: the active game window, else the
-    // innermost modal one, else the first shown.
-    QWidget* messageBoxParent() const;
+    // The window a message box or modal window opens over: the active game
+    // window, else the innermost modal one, else the first shown.
+    QWidget* windowToOpenOver() const;
 
     WavePlayerFactory wavePlayers_;
     Quit quit_;
