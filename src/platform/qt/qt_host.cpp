@@ -57,7 +57,7 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
         quit_ = [](int code) { QCoreApplication::exit(code); };
     }
     keyboard_ = std::make_unique<KeyboardInput>(
-        [this](QWindow* native) { return formOfNativeWindow(native); },
+        [this](QWindow* native) { return formTakingKeysOf(native); },
         [this](Form& form, const KeyAction& action) {
             dispatch([&form, action] {
                 if (action.kind == KeyAction::Kind::Down) {
@@ -159,13 +159,23 @@ FormWindow* QtHost::windowOf(const Form& form) const {
     return nullptr;
 }
 
-Form* QtHost::formOfNativeWindow(QWindow* native) const {
+FormWindow* QtHost::windowOfNative(QWindow* native) const {
     for (const auto& window : windows_) {
         if (window->windowHandle() == native) {
-            return &window->form();
+            return window.get();
         }
     }
     return nullptr;
+}
+
+Form* QtHost::formTakingKeysOf(QWindow* native) const {
+    FormWindow* window = windowOfNative(native);
+    for (const auto& overlay : overlays_) {
+        if (&overlay->window() == window) {
+            window = overlay->windowInFront();
+        }
+    }
+    return window != nullptr ? &window->form() : nullptr;
 }
 
 QWidget* QtHost::windowToOpenOver() const {
@@ -196,6 +206,10 @@ void QtHost::loadForm(Form& form) {
     windows_.push_back(std::make_unique<FormWindow>(
         form, pictures_, [this](const std::function<void()>& call) { dispatch(call); },
         [this, &form] { dispatch([&form] { form.closedByUser(); }); }));
+    if (form.style == WindowStyle::FullScreenOverlay) {
+        overlays_.push_back(std::make_unique<ScreenOverlay>(
+            *windows_.back(), [this](QWindow* native) { return windowOfNative(native); }));
+    }
     for (Timer* timer : form.timers) {
         scheduler_.attach(*timer);
     }
