@@ -26,6 +26,8 @@ FrmTumbrix::FrmTumbrix(platform::Runtime& runtime)
     mnuShape.onClick = [this] { mnuShape_Click(); };
     mnuTrippy.onClick = [this] { mnuTrippy_Click(); };
     tmrTrippyMode.onTimer = [this] { tmrTrippyMode_Timer(); };
+    mnuInstructions.onClick = [this] { mnuInstructions_Click(); };
+    mnuAbout.onClick = [this] { mnuAbout_Click(); };
 }
 
 FrmTumbrix::~FrmTumbrix() = default;

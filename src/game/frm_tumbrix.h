@@ -8,6 +8,7 @@
 #include "platform/wave_player.h"
 #include "scores/frm_high_scores.h"
 #include "scores/main_window_link.h"
+#include "ui/frm_instructions.h"
 #include "ui/fullscreen_design.h"
 #include "ui/main_window_design.h"
 
@@ -17,7 +18,7 @@ namespace game {
 // game objects; its members below are the complete game state. Handlers are
 // defined in one file per concern: start-up and reset, new game and exit,
 // bars, balls, bonuses, steering, pause, clock, game over; the display
-// options live with the presentation in ui/.
+// options and the help menu live with the presentation in ui/.
 class FrmTumbrix : public ui::MainWindowDesign, public scores::MainWindowLink {
 public:
     explicit FrmTumbrix(platform::Runtime& runtime);
@@ -92,10 +93,15 @@ public:
     void mnuTrippy_Click();
     void tmrTrippyMode_Timer();
 
+    // Instructions and About (ui/help_menu.cpp).
+    void mnuInstructions_Click();
+    void mnuAbout_Click();
+
     // The high-score window, created on first use and kept.
     scores::FrmHighScores& frmHighScores();
-    // The focus-mode cover, likewise.
+    // The focus-mode cover and the instructions window, likewise.
     ui::FullscreenDesign& frmFullscreen();
+    ui::FrmInstructions& frmInstructions();
 
     // Wave players: music, new personal best, game over, bonus, bounce.
     std::unique_ptr<platform::WavePlayer> TegoWav1;
@@ -195,6 +201,7 @@ private:
     platform::Runtime& runtime_;
     std::unique_ptr<scores::FrmHighScores> frmHighScores_;
     std::unique_ptr<ui::FullscreenDesign> frmFullscreen_;
+    std::unique_ptr<ui::FrmInstructions> frmInstructions_;
 };
 
 }  // namespace game
