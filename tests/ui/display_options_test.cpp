@@ -12,100 +12,60 @@ using platform::ShapeKind;
 
 class DisplayOptionsTest : public GameFixture {
 protected:
-    // The trippy timer fires every 16 platform ticks (250 ms).
-    void trippyTick() { runTicks(16); }
     std::tuple<platform::Color, platform::Color> ballColours() {
         return {frm->shpDot1.fillColor, frm->shpDot2.fillColor};
     }
+    std::tuple<ShapeKind, ShapeKind> ballShapes() {
+        return {frm->shpDot1.shape, frm->shpDot2.shape};
+    }
 };
-
-TEST_F(DisplayOptionsTest, FocusModeShowsTheCoverBehindTheGameAndTwiceRemovesIt) {
-    frm->mnuNewGame1.onClick();
-    runtime.log.clear();
-    frm->mnuFocus.onClick();
-    EXPECT_TRUE(frm->mnuFocus.checked && frm->frmFullscreen().visible);
-    EXPECT_EQ(runtime.log, (Strings{"loadForm ", "bringToFront  Tumbrix"}));
-    // The game runs on underneath.
-    const float barTop = frm->shpLine1.top;
-    runTicks(4);
-    EXPECT_LT(frm->shpLine1.top, barTop);
-
-    runtime.log.clear();
-    frm->mnuFocus.onClick();
-    EXPECT_FALSE(frm->mnuFocus.checked || frm->frmFullscreen().visible);
-    EXPECT_EQ(runtime.log, Strings{"bringToFront  Tumbrix"});
-}
 
 TEST_F(DisplayOptionsTest, BallShapeFollowsBallOneAndBothBallsEndAlikeWhereTheyStand) {
     frm->mnuNewGame2.onClick();
     runTicks(3);
-    const auto positions = [this] {
+    const auto place = [this] {
         return std::tuple(frm->shpDot1.left, frm->shpDot1.top, frm->shpDot2.left, frm->shpDot2.top);
     };
-    const auto before = positions();
+    const auto before = place();
     frm->mnuShape.onClick();
-    EXPECT_EQ(std::tuple(frm->shpDot1.shape, frm->shpDot2.shape),
-              std::tuple(ShapeKind::RoundedRectangle, ShapeKind::RoundedRectangle));
-    EXPECT_EQ(positions(), before);
+    EXPECT_EQ(ballShapes(), std::tuple(ShapeKind::RoundedRectangle, ShapeKind::RoundedRectangle));
+    EXPECT_EQ(place(), before);
+    frm->shpDot2.shape = ShapeKind::Circle;  // only ball 1 is looked at
     frm->mnuShape.onClick();
-    EXPECT_EQ(std::tuple(frm->shpDot1.shape, frm->shpDot2.shape),
-              std::tuple(ShapeKind::Circle, ShapeKind::Circle));
-    EXPECT_FALSE(frm->mnuShape.checked);
-
-    // Only ball 1 is looked at.
+    EXPECT_EQ(ballShapes(), std::tuple(ShapeKind::Circle, ShapeKind::Circle));
     frm->shpDot2.shape = ShapeKind::RoundedRectangle;
     frm->mnuShape.onClick();
-    EXPECT_EQ(frm->shpDot2.shape, ShapeKind::RoundedRectangle);
-    frm->shpDot2.shape = ShapeKind::Circle;
-    frm->mnuShape.onClick();
-    EXPECT_EQ(frm->shpDot2.shape, ShapeKind::Circle);
+    EXPECT_EQ(ballShapes(), std::tuple(ShapeKind::RoundedRectangle, ShapeKind::RoundedRectangle));
 }
 
-TEST_F(DisplayOptionsTest, TrippyColoursStayBelowTenMillionAndSwitchingOffRestoresThem) {
-    EXPECT_FALSE(frm->tmrTrippyMode.enabled());
+TEST_F(DisplayOptionsTest, TrippyColoursStayBelowTenMillionRunThroughPausesAndEndAtOnce) {
+    constexpr int kTrippyTick = 16;  // 250 ms
     frm->shpDot1.fillColor = rgb(1, 2, 3);
     frm->mnuTrippy.onClick();
     EXPECT_TRUE(frm->mnuTrippy.checked && frm->tmrTrippyMode.enabled());
-    // Normal colours until the first tick.
     EXPECT_EQ(ballColours(), std::tuple(rgb(0, 192, 0), rgb(255, 0, 0)));
-
     // The whole part of r x 10,000,000, up to the largest draw below 1.
-    const float largest = std::nextafter(1.0f, 0.0f);
-    runtime.scriptedDraws = {largest, 0.0f};
-    trippyTick();
+    runtime.scriptedDraws = {std::nextafter(1.0f, 0.0f), 0.0f};
+    runTicks(kTrippyTick);
     EXPECT_EQ(ballColours(), std::tuple(9999999u, 0u));
-    EXPECT_EQ(platform::blueOf(9999999u), 152u);
 
-    // It goes on through a pause.
+    // A game's reset, pause and resume leave the timer alone; it runs on
+    // while paused.
     frm->mnuNewGame1.onClick();
+    frm->Unpause();
     keyDown(platform::keys::kEscape);
-    ASSERT_TRUE(frm->gamePaused);
-    runtime.scriptedDraws = {0.5f, 0.12345678f};
-    trippyTick();
+    ASSERT_TRUE(frm->gamePaused && frm->tmrTrippyMode.enabled());
+    runtime.scriptedDraws = {0.5f, 0.12345678f};  // rounding would give 1234568
+    runTicks(kTrippyTick);
     EXPECT_EQ(ballColours(), std::tuple(5000000u, 1234567u));
 
-    // Off between two ticks: the normal colours at once, and no more changes.
-    runTicks(8);
+    // Off between two ticks: the normal colours at once, and they stay.
+    runTicks(kTrippyTick / 2);
     frm->mnuTrippy.onClick();
+    frm->mnuNewGame2.onClick();
+    runTicks(kTrippyTick);
     EXPECT_FALSE(frm->mnuTrippy.checked || frm->tmrTrippyMode.enabled());
-    trippyTick();
     EXPECT_EQ(ballColours(), std::tuple(rgb(0, 192, 0), rgb(255, 0, 0)));
-}
-
-TEST_F(DisplayOptionsTest, OnlyItsMenuItemStartsOrStopsTheTrippyTimer) {
-    for (bool on : {false, true}) {
-        SCOPED_TRACE(on);
-        if (on) {
-            frm->mnuTrippy.onClick();
-        }
-        frm->mnuNewGame2.onClick();
-        frm->Pause();
-        frm->Unpause();
-        frm->Form_Load();
-        frm->mnuFocus.onClick();
-        frm->mnuShape.onClick();
-        EXPECT_EQ(frm->tmrTrippyMode.enabled(), on);
-    }
 }
 
 }  // namespace
