@@ -14,7 +14,10 @@ FrmTumbrix::FrmTumbrix(platform::Runtime& runtime)
     mnuNewGame1.onClick = [this] { mnuNewGame1_Click(); };
     mnuNewGame2.onClick = [this] { mnuNewGame2_Click(); };
     mnuExit.onClick = [this] { mnuExit_Click(); };
+    mnuMusicOnOff.onClick = [this] { mnuMusicOnOff_Click(); };
+    mnuSound.onClick = [this] { mnuSound_Click(); };
     mnuShowHighScoreList.onClick = [this] { mnuShowHighScoreList_Click(); };
+    TegoWav1->onWaveNotify = [this](std::int32_t code) { TegoWav1_WaveNotify(code); };
     tmrTumbrix.onTimer = [this] { tmrTumbrix_Timer(); };
     tmrScoreLevel.onTimer = [this] { tmrScoreLevel_Timer(); };
     tmrMoveLeft1.onTimer = [this] { tmrMoveLeft1_Timer(); };

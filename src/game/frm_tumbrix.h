@@ -17,8 +17,8 @@ namespace game {
 // The main window: the whole game. Its controls (from the design) are the
 // game objects; its members below are the complete game state. Handlers are
 // defined in one file per concern: start-up and reset, new game and exit,
-// bars, balls, bonuses, steering, pause, clock, game over; the display
-// options and the help menu live with the presentation in ui/.
+// bars, balls, bonuses, steering, pause, clock, game over; the menus of
+// sound, display and help live beside the other windows in ui/.
 class FrmTumbrix : public ui::MainWindowDesign, public scores::MainWindowLink {
 public:
     explicit FrmTumbrix(platform::Runtime& runtime);
@@ -80,6 +80,11 @@ public:
     // Results (game_over.cpp).
     void CheckGameOver();
     void mnuShowHighScoreList_Click();
+
+    // Sound switches and the music loop (ui/sound_switches.cpp).
+    void mnuMusicOnOff_Click();
+    void mnuSound_Click();
+    void TegoWav1_WaveNotify(std::int32_t notifyCode);
 
     // Ball placement, pause and resume (pause.cpp).
     void PutBall1OnLine();

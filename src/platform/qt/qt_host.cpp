@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "platform/qt/silent_wave_player.h"
+#include "platform/qt/wake_timers.h"
 
 // The built-in pictures live in a static library: register them explicitly.
 static void registerBuiltInPictures() {
@@ -51,8 +52,12 @@ private:
 QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
     : wavePlayers_(std::move(wavePlayers)),
       quit_(std::move(quit)),
-      clock_([this](int ticks) { runTicks(ticks); }) {
+      alarm_(makeWakeTimer()),
+      clock_(
+          *alarm_, monotonicNowNs, [this](int ticks) { runTicks(ticks); },
+          [this] { return scheduler_.ticksUntilNextDue(); }) {
     registerBuiltInPictures();
+    scheduler_.setOnTimerArmed([this] { clock_.timersChanged(); });
     if (!quit_) {
         quit_ = [](int code) { QCoreApplication::exit(code); };
     }
@@ -71,6 +76,7 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
 }
 
 QtHost::~QtHost() {
+    scheduler_.setOnTimerArmed({});
     clock_.stop();
     keyboard_.reset();
 }

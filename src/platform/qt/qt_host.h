@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/game_clock.h"
 #include "platform/qt/form_window.h"
-#include "platform/qt/game_clock.h"
 #include "platform/qt/keyboard_input.h"
 #include "platform/qt/picture_cache.h"
 #include "platform/qt/screen_overlay.h"
@@ -62,6 +62,8 @@ public:
     void syncAll();
 
     bool programEnded() const { return ended_; }
+    // The clock that turns the timers, for measuring it against others.
+    GameClock& clock() { return clock_; }
     int exitCode() const { return exitCode_; }
     // The window of a loaded form, or null.
     FormWindow* windowOf(const Form& form) const;
@@ -97,6 +99,7 @@ private:
     std::vector<QMessageBox*> openBoxes_;
     // Receives queued calls; dropped with the host, so late ones are ignored.
     QObject postTarget_;
+    std::unique_ptr<WakeTimer> alarm_;
     GameClock clock_;
     std::unique_ptr<KeyboardInput> keyboard_;
     // No more game code runs (the program ended or is reporting an error).

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "game/frm_tumbrix.h"
+#include "platform/qt/dirty_tracker.h"
 #include "platform/qt/form_painter.h"
 #include "qt_test_support.h"
 
@@ -99,6 +100,52 @@ TEST_F(MainWindowTest, FrameAfterLoadShowsTheThreeBarsWithTheirGaps) {
         EXPECT_EQ(frame.pixel(100, top + 13), black);
         EXPECT_NE(frame.pixel(100, top + 15), black);
     }
+}
+
+TEST_F(MainWindowTest, OnlyTheOldAndNewPlacesOfWhatChangedAreRepainted) {
+    using Rects = std::vector<QRect>;
+    DirtyTracker tracker;
+    Rects changed;
+    auto collect = [&](qreal scale = 1.0) {
+        changed.clear();
+        return tracker.collect(frm, scale, changed);
+    };
+    EXPECT_TRUE(collect());
+    EXPECT_FALSE(collect());
+    EXPECT_EQ(changed, Rects{}) << "an idle round repaints nothing";
+
+    // A ball shown, then moved: its new place, then its old and new ones.
+    frm.shpDot1.visible = true;
+    collect();
+    EXPECT_EQ(changed, Rects{QRect(401, 80, 41, 41)});
+    frm.shpDot1.left += 150;
+    frm.shpDot1.top += 15;
+    collect();
+    EXPECT_EQ(changed, (Rects{QRect(401, 80, 41, 41), QRect(411, 81, 41, 41)}));
+    // Its colour changed, or its shape: the same place, once.
+    frm.shpDot1.fillColor = rgb(1, 2, 3);
+    collect();
+    EXPECT_EQ(changed, (Rects{QRect(411, 81, 41, 41), QRect(411, 81, 41, 41)}));
+
+    // A caption changes its label; a hidden one changes nothing.
+    frm.lblScore.caption = "12";
+    frm.lblWrapAround.caption = "hidden";
+    collect();
+    EXPECT_EQ(changed, (Rects{QRect(359, 720, 128, 57), QRect(359, 720, 128, 57)}));
+
+    // A bonus item riding up repaints its frame and, clipped by it, its picture.
+    frm.fraSnail.visible = true;
+    collect();
+    frm.fraSnail.top -= 30;
+    collect();
+    EXPECT_EQ(changed, (Rects{QRect(576, 160, 96, 74), QRect(576, 158, 96, 74),
+                              QRect(576, 160, 96, 74), QRect(576, 158, 96, 74)}));
+
+    // Another scale or background: everything.
+    EXPECT_TRUE(collect(2.0));
+    frm.picture = "pause_screen";
+    EXPECT_TRUE(collect(2.0));
+    EXPECT_FALSE(collect(2.0));
 }
 
 TEST_F(MainWindowTest, ClientAreaKeepsItsShapeWhenTheWindowIsResized) {
