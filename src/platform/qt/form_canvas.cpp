@@ -51,13 +51,17 @@ QSize FormCanvas::sizeHint() const {
 
 qreal FormCanvas::scale() const {
     const QSizeF design = clientPixelSize(form_);
-    if (design.isEmpty()) {
+    // A screen overlay keeps its design size whatever the screen's.
+    if (design.isEmpty() || form_.style == WindowStyle::FullScreenOverlay) {
         return 1.0;
     }
     return std::min(width() / design.width(), height() / design.height());
 }
 
 QPointF FormCanvas::origin() const {
+    if (form_.style == WindowStyle::FullScreenOverlay) {
+        return {0, 0};
+    }
     const QSizeF scaled = clientPixelSize(form_) * scale();
     return {(width() - scaled.width()) / 2, (height() - scaled.height()) / 2};
 }
@@ -224,6 +228,11 @@ void FormCanvas::syncButton(const CommandButton& button, ButtonView& view) {
     const bool shown = button.visible && view.framesVisible;
     if (widget.isVisibleTo(this) != shown) {
         widget.setVisible(shown);
+    }
+    // Qt may leave the focus on a hidden button when no other can take it,
+    // and Space would still click it.
+    if (!shown && widget.hasFocus()) {
+        widget.clearFocus();
     }
 }
 

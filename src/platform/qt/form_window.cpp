@@ -20,9 +20,12 @@ FormWindow::FormWindow(Form& form, PictureCache& pictures, Dispatch dispatch,
         menus_ = std::make_unique<FormMenuBar>(*menuBar(), form_.menuBar, dispatch);
     }
     if (form_.style == WindowStyle::FullScreenOverlay) {
-        // Black wherever the letterboxed form does not reach, also while
-        // the window is first mapped.
-        setWindowFlag(Qt::FramelessWindowHint, true);
+        // A borderless cover that lies below the game's windows and never
+        // takes the focus from them (see ScreenOverlay).
+        setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                       Qt::WindowStaysOnBottomHint);
+        // Black wherever the form does not reach, also while the window is
+        // first mapped.
         QPalette black = palette();
         black.setColor(QPalette::Window, Qt::black);
         setPalette(black);
@@ -46,22 +49,26 @@ void FormWindow::syncFromForm() {
 }
 
 void FormWindow::appear() {
-    if (!placed_) {
+    if (form_.style == WindowStyle::FullScreenOverlay) {
+        coverScreen();
+    } else if (!placed_) {
         placed_ = true;
         placeForFirstShow();
     }
     show();
 }
 
+void FormWindow::coverScreen() {
+    // The screen may have changed since the last time. The geometry is set
+    // explicitly: without a window manager a maximised or full-screen window
+    // keeps its default size.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(screen->geometry());
+    }
+}
+
 void FormWindow::placeForFirstShow() {
     QScreen* screen = QGuiApplication::primaryScreen();
-    if (form_.style == WindowStyle::FullScreenOverlay) {
-        if (screen != nullptr) {
-            setGeometry(screen->geometry());
-        }
-        setWindowState(windowState() | Qt::WindowFullScreen);
-        return;
-    }
     QSize size = canvas_->sizeHint();
     if (menus_) {
         // The menu bar sits above the client area.

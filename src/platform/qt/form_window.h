@@ -28,7 +28,7 @@ public:
 
     void syncFromForm();
     // Shows the window; the first time it is placed centred on the screen
-    // at the client size, or over the whole screen.
+    // at the client size. A screen overlay covers the whole screen each time.
     void appear();
 
 protected:
@@ -36,6 +36,7 @@ protected:
 
 private:
     void placeForFirstShow();
+    void coverScreen();
 
     Form& form_;
     PictureCache& pictures_;

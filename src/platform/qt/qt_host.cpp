@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTime>
 #include <QWindow>
@@ -29,6 +30,23 @@ QString boxText(const std::string& text) {
     return result;
 }
 
+// When a modal window or box closes, the keys go back to the window it was
+// opened over, also where no window manager would hand them back.
+class ReturnKeysAfterwards {
+public:
+    explicit ReturnKeysAfterwards(QWidget* window) : window_(window) {}
+    ~ReturnKeysAfterwards() {
+        if (window_ != nullptr && window_->isVisible()) {
+            window_->activateWindow();
+        }
+    }
+    ReturnKeysAfterwards(const ReturnKeysAfterwards&) = delete;
+    ReturnKeysAfterwards& operator=(const ReturnKeysAfterwards&) = delete;
+
+private:
+    QPointer<QWidget> window_;
+};
+
 }  // namespace
 
 QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
@@ -44,7 +62,7 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
         quit_ = [](int code) { QCoreApplication::exit(code); };
     }
     keyboard_ = std::make_unique<KeyboardInput>(
-        [this](QWindow* native) { return formOfNativeWindow(native); },
+        [this](QWindow* native) { return formTakingKeysOf(native); },
         [this](Form& form, const KeyAction& action) {
             dispatch([&form, action] {
                 if (action.kind == KeyAction::Kind::Down) {
@@ -147,16 +165,26 @@ FormWindow* QtHost::windowOf(const Form& form) const {
     return nullptr;
 }
 
-Form* QtHost::formOfNativeWindow(QWindow* native) const {
+FormWindow* QtHost::windowOfNative(QWindow* native) const {
     for (const auto& window : windows_) {
         if (window->windowHandle() == native) {
-            return &window->form();
+            return window.get();
         }
     }
     return nullptr;
 }
 
-QWidget* QtHost::messageBoxParent() const {
+Form* QtHost::formTakingKeysOf(QWindow* native) const {
+    FormWindow* window = windowOfNative(native);
+    for (const auto& overlay : overlays_) {
+        if (&overlay->window() == window) {
+            window = overlay->windowInFront();
+        }
+    }
+    return window != nullptr ? &window->form() : nullptr;
+}
+
+QWidget* QtHost::windowToOpenOver() const {
     QWidget* active = QApplication::activeWindow();
     for (const auto& window : windows_) {
         if (window.get() == active && window->isVisible()) {
@@ -184,6 +212,10 @@ void QtHost::loadForm(Form& form) {
     windows_.push_back(std::make_unique<FormWindow>(
         form, pictures_, [this](const std::function<void()>& call) { dispatch(call); },
         [this, &form] { dispatch([&form] { form.closedByUser(); }); }));
+    if (form.style == WindowStyle::FullScreenOverlay) {
+        overlays_.push_back(std::make_unique<ScreenOverlay>(
+            *windows_.back(), [this](QWindow* native) { return windowOfNative(native); }));
+    }
     for (Timer* timer : form.timers) {
         scheduler_.attach(*timer);
     }
@@ -208,7 +240,9 @@ void QtHost::messageBox(const std::string& prompt, const std::string& title) {
 }
 
 void QtHost::runMessageBox(const std::string& text, const std::string& title, int icon) {
-    QMessageBox box(messageBoxParent());
+    QWidget* parent = windowToOpenOver();
+    const ReturnKeysAfterwards returnKeys(parent);
+    QMessageBox box(parent);
     box.setWindowTitle(QString::fromStdString(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(boxText(text));
@@ -234,6 +268,7 @@ void QtHost::showModal(Form& form) {
     if (window == nullptr || stopped_ || alreadyModal) {
         return;
     }
+    const ReturnKeysAfterwards returnKeys(windowToOpenOver());
     // Modality can only change while the window is hidden.
     window->hide();
     window->setWindowModality(Qt::ApplicationModal);

@@ -10,6 +10,7 @@
 #include "platform/qt/form_window.h"
 #include "platform/qt/keyboard_input.h"
 #include "platform/qt/picture_cache.h"
+#include "platform/qt/screen_overlay.h"
 #include "platform/runtime.h"
 
 class QEventLoop;
@@ -80,16 +81,20 @@ private:
     // A modal box with one OK button; icon is a QMessageBox::Icon.
     void runMessageBox(const std::string& text, const std::string& title, int icon);
     void syncVisibility(FormWindow& window);
-    Form* formOfNativeWindow(QWindow* native) const;
-    // The window a message box belongs to: the active game window, else the
-    // innermost modal one, else the first shown.
-    QWidget* messageBoxParent() const;
+    FormWindow* windowOfNative(QWindow* native) const;
+    // The form whose handlers get the keys typed in a native window: an
+    // overlay passes them to the window in front.
+    Form* formTakingKeysOf(QWindow* native) const;
+    // The window a message box or modal window opens over: the active game
+    // window, else the innermost modal one, else the first shown.
+    QWidget* windowToOpenOver() const;
 
     WavePlayerFactory wavePlayers_;
     Quit quit_;
     TimerScheduler scheduler_;
     PictureCache pictures_;
     std::vector<std::unique_ptr<FormWindow>> windows_;
+    std::vector<std::unique_ptr<ScreenOverlay>> overlays_;
     std::vector<ModalLoop> modalLoops_;
     std::vector<QMessageBox*> openBoxes_;
     // Receives queued calls; dropped with the host, so late ones are ignored.

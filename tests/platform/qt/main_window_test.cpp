@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 
 #include "game/frm_tumbrix.h"
 #include "platform/qt/dirty_tracker.h"
@@ -168,6 +170,49 @@ TEST_F(MainWindowTest, ClientAreaKeepsItsShapeWhenTheWindowIsResized) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return canvas.height() == 392; }, 2000));
     EXPECT_EQ(start->geometry(),
               QRect(QPoint(int(canvas.origin().x()) + 140, 160), QSize(145, 21)));
+}
+
+TEST_F(MainWindowTest, FocusModeCoverStaysBehindTheGameWhichKeepsTheKeys) {
+    showAndActivate(frm);
+    FormWindow* main = host.windowOf(frm);
+    host.dispatch([this] { frm.mnuNewGame1.onClick(); });
+    QTest::keyClick(main->windowHandle(), Qt::Key_F, Qt::ControlModifier);
+    FormWindow* cover = host.windowOf(frm.frmFullscreen());
+    ASSERT_TRUE(frm.mnuFocus.checked && cover != nullptr && cover->isVisible());
+    EXPECT_EQ(cover->geometry(), QGuiApplication::primaryScreen()->geometry());
+    EXPECT_TRUE(cover->windowFlags().testFlags(
+        Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnBottomHint));
+    EXPECT_EQ(QApplication::activeWindow(), main);
+
+    // The reminder at its design size in the top-left corner; black elsewhere.
+    const QImage shown = cover->canvas().grab().toImage();
+    const QRect reminder(8, 8, 203, 17);
+    int yellow = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            ASSERT_TRUE(reminder.contains(x, y) || shown.pixel(x, y) == qRgb(0, 0, 0)) << x << y;
+            yellow += shown.pixel(x, y) == qRgb(255, 255, 0);
+        }
+    }
+    EXPECT_GT(yellow, 30);
+
+    // Another program had the keys; a click on the cover gives them back to
+    // the game, not to the cover.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QTest::mouseClick(&cover->canvas(), Qt::LeftButton, {}, QPoint(400, 300));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+
+    // Keys and menu shortcuts typed at the cover reach the game.
+    QTest::keyPress(cover->windowHandle(), Qt::Key_Left);
+    EXPECT_TRUE(frm.tmrMoveLeft1.enabled());
+    QTest::keyRelease(cover->windowHandle(), Qt::Key_Left);
+    EXPECT_TRUE(cover->actions().contains(main->formMenuBar()->actionFor(frm.mnuFocus)));
+    QTest::keyClick(cover->windowHandle(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_FALSE(frm.mnuFocus.checked || cover->isVisible());
+    EXPECT_TRUE(frm.gameInProgress && !frm.gamePaused);
 }
 
 }  // namespace
