@@ -4,8 +4,10 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
-#include <QStyle>
+#include <QTimer>
 #include <algorithm>
+
+#include "platform/qt/window_placement.h"
 
 namespace platform::qt {
 
@@ -68,19 +70,44 @@ void FormWindow::coverScreen() {
 }
 
 void FormWindow::placeForFirstShow() {
+    placeOnScreen(kUsualFrame);
+    // The window manager's frame is known once the window is on screen: a
+    // window that does not fit with it after all is placed again.
+    QTimer::singleShot(kFrameKnownMs, this, [this] {
+        const QMargins frame(geometry().left() - frameGeometry().left(),
+                             geometry().top() - frameGeometry().top(),
+                             frameGeometry().right() - geometry().right(),
+                             frameGeometry().bottom() - geometry().bottom());
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen != nullptr && isVisible() &&
+            !screen->availableGeometry().contains(frameGeometry())) {
+            placeOnScreen(frame);
+        }
+    });
+}
+
+void FormWindow::placeOnScreen(QMargins frame) {
+    const QSize design = canvas_->sizeHint();
     QScreen* screen = QGuiApplication::primaryScreen();
-    QSize size = canvas_->sizeHint();
-    if (menus_) {
-        // The menu bar sits above the client area.
-        size.rheight() +=
-            std::max(menuBar()->heightForWidth(size.width()), menuBar()->sizeHint().height());
-    }
     if (screen == nullptr) {
-        resize(size);
+        resize(design.width(), design.height() + menuBarHeight(design.width()));
         return;
     }
-    setGeometry(
-        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen->availableGeometry()));
+    QRect placed = placeTitledWindow(design, menuBarHeight(design.width()), frame,
+                                     screen->availableGeometry());
+    // A narrower menu bar may need more lines.
+    const int menuHeight = menuBarHeight(placed.width());
+    if (menuHeight != menuBarHeight(design.width())) {
+        placed = placeTitledWindow(design, menuHeight, frame, screen->availableGeometry());
+    }
+    setGeometry(placed);
+}
+
+int FormWindow::menuBarHeight(int width) const {
+    if (!menus_) {
+        return 0;
+    }
+    return std::max(menuBar()->heightForWidth(width), menuBar()->sizeHint().height());
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <functional>
 #include <memory>
 
@@ -36,6 +37,11 @@ protected:
 
 private:
     void placeForFirstShow();
+    // Design size, or smaller to fit the screen with a frame of this size.
+    void placeOnScreen(QMargins frame);
+    int menuBarHeight(int width) const;
+    // Time for a window manager to frame a new window.
+    static constexpr int kFrameKnownMs = 250;
     void coverScreen();
 
     Form& form_;

@@ -6,6 +6,7 @@
 #include "game/frm_tumbrix.h"
 #include "platform/qt/dirty_tracker.h"
 #include "platform/qt/form_painter.h"
+#include "platform/qt/window_placement.h"
 #include "qt_test_support.h"
 
 namespace platform::qt::testing {
@@ -146,6 +147,23 @@ TEST_F(MainWindowTest, OnlyTheOldAndNewPlacesOfWhatChangedAreRepainted) {
     frm.picture = "pause_screen";
     EXPECT_TRUE(collect(2.0));
     EXPECT_FALSE(collect(2.0));
+}
+
+TEST(WindowPlacement, DesignSizeWhereItFitsElseScaledDownToFitWholeAndCentred) {
+    const QSize design(844, 784);
+    const QMargins frame(4, 30, 4, 4);
+    constexpr int kMenu = 22;
+    // 1280 x 1024 under a 30-pixel panel: the design size, centred below it.
+    EXPECT_EQ(placeTitledWindow(design, kMenu, frame, QRect(0, 30, 1280, 994)),
+              QRect(218, 137, 844, 806));
+    // 1366 x 768: the height decides, and the frame fills it from top to bottom,
+    // so the title bar and the menu bar are on the screen.
+    const QRect laptop = placeTitledWindow(design, kMenu, frame, QRect(0, 0, 1366, 768));
+    EXPECT_EQ(laptop, QRect(300, 30, 766, 734));
+    EXPECT_EQ(laptop.marginsAdded(frame), QRect(296, 0, 774, 768));
+    // 2560 x 1440 at twice the scale: 1280 x 720 logical pixels.
+    EXPECT_EQ(placeTitledWindow(design, kMenu, frame, QRect(0, 0, 1280, 720)),
+              QRect(283, 30, 714, 686));
 }
 
 TEST_F(MainWindowTest, ClientAreaKeepsItsShapeWhenTheWindowIsResized) {
