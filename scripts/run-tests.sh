@@ -7,10 +7,11 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 
 build="$root/build/tests"
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+# Our own builds treat every warning as an error.
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUMBRIX_WERROR=ON)
 if [ "${1:-}" = "--sanitize" ]; then
     build="$root/build/sanitize"
-    options=(-DCMAKE_BUILD_TYPE=Debug -DTUMBRIX_SANITIZE=ON)
+    options=(-DCMAKE_BUILD_TYPE=Debug -DTUMBRIX_SANITIZE=ON -DTUMBRIX_WERROR=ON)
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
     export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan-system.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
