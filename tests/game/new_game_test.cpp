@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "game/game_fixture.h"
+#include "platform/key_codes.h"
 
 namespace {
 
@@ -75,6 +76,47 @@ TEST_F(NewGameTest, NewGameWhilePausedResumesFirstThenResets) {
     // The steering that the pause remembered was undone by the reset.
     EXPECT_TRUE(!frm->tmrMoveLeft1.enabled() && frm->shpLine1.visible && frm->shpLine6.visible);
     EXPECT_EQ(frm->shpLine1.top, 2000);
+}
+
+TEST_F(NewGameTest, APauseWhilePendingEventsRunLeavesTheGameToUnpause) {
+    namespace keys = platform::keys;
+    // The last game left player 2 out: the new game's flags must be in
+    // place before a resume chooses the balls to show.
+    frm->mnuNewGame2.onClick();
+    frm->player2Out = frm->onePlayerOut = true;
+    frm->Form_Load();
+    // ESC pressed while the new game processes pending events pauses it.
+    runtime.onDoEvents = [&] {
+        keyDown(keys::kEscape);
+        keyUp(keys::kEscape);
+    };
+    frm->mnuNewGame2.onClick();
+    runtime.onDoEvents = nullptr;
+    auto waitsBehindThePauseScreen = [&] {
+        EXPECT_TRUE(frm->gameInProgress && frm->gamePaused && frm->lblPause.visible);
+        EXPECT_FALSE(frm->shpDot1.visible || frm->shpDot2.visible || frm->shpLine1.visible ||
+                     frm->tmrTumbrix.enabled() || frm->tmrScoreLevel.enabled());
+        EXPECT_EQ(std::tuple(frm->picture, frm->mousePointer),
+                  std::tuple("pause_screen", platform::MousePointer::Default));
+        // Nothing falls, counts or rises behind it.
+        runSeconds(3);
+        EXPECT_EQ(std::tuple(frm->elapsedSeconds, frm->shpDot1.top, frm->shpLine1.top),
+                  std::tuple(0, 3000, 2000));
+    };
+    waitsBehindThePauseScreen();
+    // ESC resumes a normal game with both balls.
+    keyDown(keys::kEscape);
+    expectRunning(true);
+
+    // A 1-player game after it, paused by showing the table: ENTER resumes
+    // it with ball 1 alone.
+    runtime.onDoEvents = [&] { frm->mnuShowHighScoreList.onClick(); };
+    frm->mnuNewGame1.onClick();
+    runtime.onDoEvents = nullptr;
+    EXPECT_EQ(logged("showModal"), 1u);
+    waitsBehindThePauseScreen();
+    keyDown(keys::kReturn);
+    expectRunning(false);
 }
 
 TEST_F(NewGameTest, TwoPlayerGamesRankZeroFirstThenTheOnePlayerScoreSilently) {
