@@ -124,6 +124,29 @@ TEST_F(HighScoresTest, AFullTableOfSixteenOrMoreMustBeBeatenAtItsLastEntry) {
     EXPECT_EQ(std::tuple(names()[4], names()[5]), std::tuple("P5=995", "ABC=995"));
 }
 
+TEST_F(HighScoresTest, ABlankLineOrAByteOrderMarkInTheFileNeitherShiftsNorLosesEntries) {
+    // A full table opened in an editor that added a blank first line: the
+    // next save keeps every pair, the better score enters once.
+    writeTable(numbered(16, 100));
+    std::string edited = "\r\n" + fileContent();
+    std::ofstream(file(), std::ios::binary) << edited;
+    rank(100);
+    Strings expected = {"ABC=100"};
+    for (int i = 1; i <= 15; ++i) {
+        expected.push_back("P" + std::to_string(i) + "=" + std::to_string(100 - i));
+    }
+    EXPECT_EQ(names(), expected);
+    EXPECT_EQ(fileContent().substr(0, 24), "\"ABC\"\r\n\"100\"\r\n\"P1\"\r\n\"99\"");
+
+    // Saved with a byte-order mark: the first name is kept, and written back
+    // without the mark.
+    edited = "\xEF\xBB\xBF" + fileContent();
+    std::ofstream(file(), std::ios::binary) << edited;
+    rank(101);
+    EXPECT_EQ(std::tuple(names()[0], names()[1]), std::tuple("ABC=101", "P1=99"));
+    EXPECT_EQ(fileContent().substr(0, 5), "\"ABC\"");
+}
+
 TEST_F(HighScoresTest, EditedScoresArePublishedClampedNeverOverflowing) {
     const std::pair<const char*, int> cases[] = {{"99999", 32767}, {"-40000", -32768}, {"12.5", 12},
                                                  {"13.5", 14},     {"abc", 0},         {"1 2", 12},
