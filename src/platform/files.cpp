@@ -4,24 +4,43 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace platform::files {
 
-std::optional<std::string> readAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+std::optional<std::string> readRegularFile(const std::filesystem::path& path,
+                                           std::size_t maxBytes) {
+    // O_NONBLOCK: opening a FIFO with no writer would otherwise wait forever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
         return std::nullopt;
     }
-    return content.str();
+    std::string content;
+    std::array<char, 16384> buffer;
+    while (content.size() < maxBytes) {
+        ssize_t n = ::read(fd, buffer.data(), std::min(buffer.size(), maxBytes - content.size()));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        content.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return content;
 }
 
 bool createIfMissing(const std::filesystem::path& path) {

@@ -70,7 +70,8 @@ void FrmHighScores::tableToLabels(const std::array<ScoreEntry, kTableSize>& tabl
 void FrmHighScores::ReadScores() {
     // A missing file is created empty; a file we may not write is still read.
     platform::files::createIfMissing(scoreFile_);
-    std::optional<std::string> content = platform::files::readAll(scoreFile_);
+    std::optional<std::string> content =
+        platform::files::readRegularFile(scoreFile_, kMaxFileBytes);
     if (!content) {
         return;
     }

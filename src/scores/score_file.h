@@ -14,6 +14,9 @@ struct ScoreEntry {
 };
 
 constexpr std::size_t kTableSize = 16;
+// The most of a score file that is read: far more than 16 entries need. The
+// rest of a larger file is ignored.
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
 
 // Reads the fields of a score file in order. Fields are separated by commas
 // or line ends; leading blanks are skipped; a field that begins with a double

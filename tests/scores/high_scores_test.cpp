@@ -1,9 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <fstream>
+#include <future>
 #include <sstream>
+#include <thread>
 
 #include "game/game_fixture.h"
 #include "scores/frm_high_scores.h"
@@ -145,6 +151,37 @@ TEST_F(HighScoresTest, ABlankLineOrAByteOrderMarkInTheFileNeitherShiftsNorLosesE
     rank(101);
     EXPECT_EQ(std::tuple(names()[0], names()[1]), std::tuple("ABC=101", "P1=99"));
     EXPECT_EQ(fileContent().substr(0, 5), "\"ABC\"");
+}
+
+TEST_F(HighScoresTest, AFifoNeverBlocksAndOnlyTheFirstMebibyteOfAHugeFileIsRead) {
+    // A FIFO in the table's place that nobody writes to: the game starts
+    // with an empty table instead of waiting forever.
+    std::filesystem::remove(file());
+    ASSERT_EQ(mkfifo(file().c_str(), 0644), 0);
+    auto started = std::async(std::launch::async, [this] { startProgram(); });
+    bool blocked = false;
+    while (started.wait_for(std::chrono::seconds(blocked ? 0 : 10)) != std::future_status::ready) {
+        // Open and close the writing end, so that the blocked read ends.
+        blocked = true;
+        int writer = ::open(file().c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) {
+            ::close(writer);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    started.get();
+    EXPECT_FALSE(blocked) << "start-up waited for the FIFO";
+    EXPECT_EQ(names(), padded({}));
+
+    // A file far larger than any table: only its first MiB is read, so the
+    // name that runs past it ends there and its score is never reached.
+    std::filesystem::remove(file());
+    std::ofstream(file(), std::ios::binary)
+        << "\"A\"\r\n\"1\"\r\n\"" << std::string(1 << 20, 'x') << "\"\r\n\"2\"\r\n";
+    window().UpdateHighScores();
+    EXPECT_EQ(std::tuple(names()[0], window().lblName[2].caption.size(),
+                         window().lblHighScore[2].caption),
+              std::tuple("A=1", (1u << 20) - 11, "0"));
 }
 
 TEST_F(HighScoresTest, EditedScoresArePublishedClampedNeverOverflowing) {
