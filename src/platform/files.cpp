@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace platform::files {
 
@@ -112,6 +114,20 @@ bool replaceAtomically(const std::filesystem::path& path, const std::string& con
 
 bool isWritableFolder(const std::filesystem::path& folder) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string passwordDatabaseHome() {
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (found == nullptr || found->pw_dir == nullptr) {
+        return {};
+    }
+    return found->pw_dir;
 }
 
 }  // namespace platform::files

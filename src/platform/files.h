@@ -25,4 +25,8 @@ bool replaceAtomically(const std::filesystem::path& path, const std::string& con
 // Whether new files can be created in the folder by this user.
 bool isWritableFolder(const std::filesystem::path& folder);
 
+// The home folder of the user running the program, from the password
+// database; empty when the database has no entry for the user.
+std::string passwordDatabaseHome();
+
 }  // namespace platform::files

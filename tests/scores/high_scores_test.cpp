@@ -234,16 +234,84 @@ TEST_F(HighScoresTest, AReadOnlyTableIsStillReadAndShownButNotReplaced) {
     EXPECT_EQ(std::tuple(names()[0], frm->personalBest), std::tuple("X=200", 50));
 }
 
+TEST_F(HighScoresTest, WithoutAnAbsoluteHomeTheTableIsNeverRelativeAndAtWorstKeptForThisRun) {
+    // An installed game: its folder is not writable (here: not there).
+    runtime.programFolder = runtime.folder() / "installed";
+    runtime.env["XDG_DATA_HOME"] = "";
+    // Relative paths would land here.
+    const std::filesystem::path work = runtime.folder() / "work";
+    std::filesystem::create_directories(work);
+    struct WorkingFolder {
+        std::filesystem::path old = std::filesystem::current_path();
+        ~WorkingFolder() { std::filesystem::current_path(old); }
+    } restore;
+    std::filesystem::current_path(work);
+    auto startWithHome = [&](const char* home, const std::string& databaseHome) {
+        runtime.env["HOME"] = home;
+        runtime.passwordDatabaseHome = databaseHome;
+        testing::internal::CaptureStderr();
+        startProgram();
+        frm->userName = "ABC";
+        return testing::internal::GetCapturedStderr();
+    };
+
+    // HOME empty or relative: the password database's home folder.
+    const std::filesystem::path home = runtime.folder() / "home";
+    for (const char* badHome : {"", "relative/home"}) {
+        EXPECT_EQ(startWithHome(badHome, home.string()), "") << badHome;
+        rank(5);
+        EXPECT_EQ(contentOf(home / ".local/share/tumbrix/Tumbrix.txt").substr(0, 5), "\"ABC\"");
+        std::filesystem::remove_all(home);
+    }
+
+    // No absolute home anywhere: the table lives for this run only, said
+    // once, and works as ever within the run.
+    for (const std::string& badDatabaseHome : {std::string(), std::string("relative")}) {
+        const std::string error = startWithHome("", badDatabaseHome);
+        EXPECT_NE(error.find("kept for this run only"), std::string::npos) << error;
+        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+        testing::internal::CaptureStderr();
+        rank(5);
+        rank(7);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(names(), padded({"ABC=7"}));
+        EXPECT_EQ(std::tuple(frm->personalBest, frm->topScore), std::tuple(7, 7));
+    }
+    // Nothing was written relative to the working folder.
+    EXPECT_TRUE(std::filesystem::is_empty(work));
+}
+
 TEST(ScoreFileLocationTest, AnInstalledGameKeepsItsTableInTheUsersDataFolder) {
-    auto fileFor = [](bool portable, const char* dataHome) {
-        return locateScoreFile("/opt/tumbrix", portable, dataHome, "/home/u").file;
+    auto fileFor = [](bool portable, const char* dataHome, const char* home = "/home/u") {
+        auto location = locateScoreFile("/opt/tumbrix", portable, dataHome, home);
+        return location ? location->file : "(this run only)";
     };
     EXPECT_EQ(fileFor(true, "/x"), "/opt/tumbrix/Tumbrix.txt");
     EXPECT_EQ(fileFor(false, ""), "/home/u/.local/share/tumbrix/Tumbrix.txt");
     EXPECT_EQ(fileFor(false, "/data"), "/data/tumbrix/Tumbrix.txt");
     EXPECT_EQ(fileFor(false, "relative"), "/home/u/.local/share/tumbrix/Tumbrix.txt");
-    EXPECT_EQ(locateScoreFile("/opt/tumbrix", false, "", "/home/u").seedFrom,
+    EXPECT_EQ(locateScoreFile("/opt/tumbrix", false, "", "/home/u")->seedFrom,
               std::filesystem::path("/opt/tumbrix/Tumbrix.txt"));
+    // Never a relative place: no absolute data folder nor home, no file.
+    EXPECT_EQ(fileFor(false, "/data", ""), "/data/tumbrix/Tumbrix.txt");
+    EXPECT_EQ(fileFor(false, "", ""), "(this run only)");
+    EXPECT_EQ(fileFor(false, "relative", "home/u"), "(this run only)");
+
+    // HOME when absolute; else the password database, asked only then.
+    int asked = 0;
+    auto database = [&](std::string home) {
+        return [&asked, home] {
+            ++asked;
+            return home;
+        };
+    };
+    EXPECT_EQ(userHome("/home/env", database("/home/db")), "/home/env");
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(userHome("", database("/home/db")), "/home/db");
+    EXPECT_EQ(userHome("home/env", database("/home/db")), "/home/db");
+    EXPECT_EQ(userHome("", database("")), "");
+    EXPECT_EQ(userHome("", database("home/db")), "");
+    EXPECT_EQ(asked, 4);
 }
 
 TEST(ScoreFileLocationTest, TheUsersTableStartsFromTheInstalledOneOnce) {
@@ -253,7 +321,7 @@ TEST(ScoreFileLocationTest, TheUsersTableStartsFromTheInstalledOneOnce) {
     std::ofstream(program / "Tumbrix.txt") << "\"SHIPPED\"\r\n\"9\"\r\n";
     std::filesystem::permissions(program / "Tumbrix.txt", std::filesystem::perms::owner_read);
     ScoreFileLocation location =
-        locateScoreFile(program, false, (runtime.folder() / "data").string(), "");
+        *locateScoreFile(program, false, (runtime.folder() / "data").string(), "");
     prepareScoreFile(location);
     ASSERT_TRUE(std::filesystem::exists(location.file));
     std::ofstream(location.file, std::ios::app) << "\"MINE\"\r\n\"3\"\r\n";
