@@ -169,6 +169,22 @@ TEST_F(GameStartTest, BonusItemsAreNeverPlacedOffTheVisibleHalves) {
     EXPECT_NEAR(snailOnLeft, 4002, 300);
 }
 
+TEST_F(GameStartTest, AnItemOverTheRightHalfRoundsAFractionalLeftHalfToEven) {
+    // Drawn at 0 over the right half, an item stands at the half's Left,
+    // rounded to a whole twip with halves to the even neighbour.
+    Strings lefts;
+    for (float rightLeft : {2000.5f, 2001.5f}) {
+        frm->shpLine2.left = rightLeft;
+        runtime.scriptedDraws = {0.0f, 0.0f, 0.0f};  // Snail left, Ghost right
+        frm->PlaceBonuses();
+        lefts.push_back("ghost " + std::to_string(frm->ghostLeft));
+        runtime.scriptedDraws = {0.5f, 0.0f, 0.0f};  // Ghost left, Snail right
+        frm->PlaceBonuses();
+        lefts.push_back("snail " + std::to_string(frm->snailLeft));
+    }
+    EXPECT_EQ(lefts, (Strings{"ghost 2000", "snail 2000", "ghost 2002", "snail 2002"}));
+}
+
 TEST(PlayerNameTest, UpperCasedTrimmedAndSafeForTheScoreFile) {
     // Quotes and control characters would break the score file.
     Strings names;
