@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "game/game_fixture.h"
+#include "platform/files.h"
 #include "scores/frm_high_scores.h"
 #include "scores/score_file_location.h"
 
@@ -219,6 +220,23 @@ TEST_F(HighScoresTest, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(runtime.folder()), {}), 1);
 }
 
+TEST_F(HighScoresTest, ASavedTableKeepsItsModeAndANewOneIsReadableByAll) {
+    namespace fs = std::filesystem;
+    // A table shared by a group: the save replaces the file, not its mode.
+    fs::permissions(file(), fs::perms(0664));
+    rank(5);
+    EXPECT_EQ(std::tuple(names()[0], fs::status(file()).permissions()),
+              std::tuple("ABC=5", fs::perms(0664)));
+    // A table saved where none was: 0644, whatever the umask.
+    fs::remove(file());
+    const mode_t oldMask = ::umask(077);
+    std::string error;
+    const bool saved = platform::files::replaceAtomically(file(), "\"X\"\r\n\"1\"\r\n", error);
+    ::umask(oldMask);
+    EXPECT_TRUE(saved) << error;
+    EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0644));
+}
+
 TEST_F(HighScoresTest, AReadOnlyTableIsStillReadAndShownButNotReplaced) {
     writeTable({{"X", "200"}, {"ABC", "50"}});
     std::filesystem::permissions(file(), std::filesystem::perms::owner_read |
@@ -324,7 +342,13 @@ TEST(ScoreFileLocationTest, TheUsersTableStartsFromTheInstalledOneOnce) {
         *locateScoreFile(program, false, (runtime.folder() / "data").string(), "");
     prepareScoreFile(location);
     ASSERT_TRUE(std::filesystem::exists(location.file));
-    std::ofstream(location.file, std::ios::app) << "\"MINE\"\r\n\"3\"\r\n";
+    // The copy of the read-only installed table is the user's to save.
+    EXPECT_EQ(std::filesystem::status(location.file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::string error;
+    EXPECT_TRUE(platform::files::replaceAtomically(
+        location.file, "\"SHIPPED\"\r\n\"9\"\r\n\"MINE\"\r\n\"3\"\r\n", error))
+        << error;
     // A second start keeps the user's own table.
     prepareScoreFile(location);
     EXPECT_EQ(contentOf(location.file), "\"SHIPPED\"\r\n\"9\"\r\n\"MINE\"\r\n\"3\"\r\n");
