@@ -30,7 +30,7 @@ QString boxText(const std::string& text) {
 
 }  // namespace
 
-QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
+QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit, std::unique_ptr<KeyClock> keyClock)
     : wavePlayers_(std::move(wavePlayers)),
       quit_(std::move(quit)),
       clock_([this](int ticks) { runTicks(ticks); }) {
@@ -48,7 +48,8 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
                     form.keyUp(action.keyCode, action.shift);
                 }
             });
-        });
+        },
+        std::move(keyClock));
     clock_.start();
 }
 
