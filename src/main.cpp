@@ -9,7 +9,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tumbrix"));
-    QApplication::setDesktopFileName(QStringLiteral("tumbrix"));
+    QApplication::setDesktopFileName(QStringLiteral("org.tumbrix.Tumbrix"));
     // The game decides when it ends, also when its last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -14,7 +14,10 @@ FrmTumbrix::FrmTumbrix(platform::Runtime& runtime)
     mnuNewGame1.onClick = [this] { mnuNewGame1_Click(); };
     mnuNewGame2.onClick = [this] { mnuNewGame2_Click(); };
     mnuExit.onClick = [this] { mnuExit_Click(); };
+    mnuMusicOnOff.onClick = [this] { mnuMusicOnOff_Click(); };
+    mnuSound.onClick = [this] { mnuSound_Click(); };
     mnuShowHighScoreList.onClick = [this] { mnuShowHighScoreList_Click(); };
+    TegoWav1->onWaveNotify = [this](std::int32_t code) { TegoWav1_WaveNotify(code); };
     tmrTumbrix.onTimer = [this] { tmrTumbrix_Timer(); };
     tmrScoreLevel.onTimer = [this] { tmrScoreLevel_Timer(); };
     tmrMoveLeft1.onTimer = [this] { tmrMoveLeft1_Timer(); };
@@ -22,6 +25,12 @@ FrmTumbrix::FrmTumbrix(platform::Runtime& runtime)
     tmrMoveLeft2.onTimer = [this] { tmrMoveLeft2_Timer(); };
     tmrMoveRight2.onTimer = [this] { tmrMoveRight2_Timer(); };
     tmrBonusTime.onTimer = [this] { tmrBonusTime_Timer(); };
+    mnuFocus.onClick = [this] { mnuFocus_Click(); };
+    mnuShape.onClick = [this] { mnuShape_Click(); };
+    mnuTrippy.onClick = [this] { mnuTrippy_Click(); };
+    tmrTrippyMode.onTimer = [this] { tmrTrippyMode_Timer(); };
+    mnuInstructions.onClick = [this] { mnuInstructions_Click(); };
+    mnuAbout.onClick = [this] { mnuAbout_Click(); };
 }
 
 FrmTumbrix::~FrmTumbrix() = default;
@@ -32,11 +41,7 @@ void FrmTumbrix::restartWave(platform::WavePlayer& player) {
 }
 
 scores::FrmHighScores& FrmTumbrix::frmHighScores() {
-    if (!frmHighScores_) {
-        frmHighScores_ = std::make_unique<scores::FrmHighScores>(runtime_, *this);
-        runtime_.loadForm(*frmHighScores_);
-    }
-    return *frmHighScores_;
+    return loadedOnFirstUse(frmHighScores_, runtime_, *this);
 }
 
 }  // namespace game

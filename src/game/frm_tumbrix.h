@@ -8,6 +8,8 @@
 #include "platform/wave_player.h"
 #include "scores/frm_high_scores.h"
 #include "scores/main_window_link.h"
+#include "ui/frm_instructions.h"
+#include "ui/fullscreen_design.h"
 #include "ui/main_window_design.h"
 
 namespace game {
@@ -15,7 +17,8 @@ namespace game {
 // The main window: the whole game. Its controls (from the design) are the
 // game objects; its members below are the complete game state. Handlers are
 // defined in one file per concern: start-up and reset, new game and exit,
-// bars, balls, bonuses, steering, pause, clock, game over.
+// bars, balls, bonuses, steering, pause, clock, game over; the menus of
+// sound, display and help live beside the other windows in ui/.
 class FrmTumbrix : public ui::MainWindowDesign, public scores::MainWindowLink {
 public:
     explicit FrmTumbrix(platform::Runtime& runtime);
@@ -78,14 +81,32 @@ public:
     void CheckGameOver();
     void mnuShowHighScoreList_Click();
 
+    // Sound switches and the music loop (ui/sound_switches.cpp).
+    void mnuMusicOnOff_Click();
+    void mnuSound_Click();
+    void TegoWav1_WaveNotify(std::int32_t notifyCode);
+
     // Ball placement, pause and resume (pause.cpp).
     void PutBall1OnLine();
     void PutBall2OnLine();
     void Pause();
     void Unpause();
 
+    // Focus mode, ball shape and trippy colours (ui/display_options.cpp).
+    void mnuFocus_Click();
+    void mnuShape_Click();
+    void mnuTrippy_Click();
+    void tmrTrippyMode_Timer();
+
+    // Instructions and About (ui/help_menu.cpp).
+    void mnuInstructions_Click();
+    void mnuAbout_Click();
+
     // The high-score window, created on first use and kept.
     scores::FrmHighScores& frmHighScores();
+    // The focus-mode cover and the instructions window, likewise.
+    ui::FullscreenDesign& frmFullscreen();
+    ui::FrmInstructions& frmInstructions();
 
     // Wave players: music, new personal best, game over, bonus, bounce.
     std::unique_ptr<platform::WavePlayer> TegoWav1;
@@ -170,9 +191,22 @@ private:
     void putPlayerOut(int loser);
     void endTwoPlayerGame(int lastLoser);
     void showNewGameButtons();
+    void ToggleFocusMode();
+
+    // Creates and loads a window on first use; it is kept from then on.
+    template <typename Window, typename... Args>
+    Window& loadedOnFirstUse(std::unique_ptr<Window>& window, Args&... args) {
+        if (!window) {
+            window = std::make_unique<Window>(args...);
+            runtime_.loadForm(*window);
+        }
+        return *window;
+    }
 
     platform::Runtime& runtime_;
     std::unique_ptr<scores::FrmHighScores> frmHighScores_;
+    std::unique_ptr<ui::FullscreenDesign> frmFullscreen_;
+    std::unique_ptr<ui::FrmInstructions> frmInstructions_;
 };
 
 }  // namespace game

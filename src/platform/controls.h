@@ -19,6 +19,8 @@ struct Font {
     float points = 8.25f;
     bool bold = true;
     bool underline = false;
+
+    bool operator==(const Font&) const = default;
 };
 
 enum class Alignment { Left, Right, Center };

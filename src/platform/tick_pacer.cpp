@@ -2,15 +2,16 @@
 
 namespace platform {
 
-int TickPacer::claimDueTicks(std::int64_t nowNs) {
+int TickPacer::claimDueTicks(std::int64_t nowNs, std::int64_t idleTicks) {
     if (nowNs < nextDueNs_) {
         return 0;
     }
-    std::int64_t due = (nowNs - nextDueNs_) / kTickNanoseconds + 1;
+    const std::int64_t due = (nowNs - nextDueNs_) / kTickNanoseconds + 1;
     nextDueNs_ += due * kTickNanoseconds;
-    if (due > kMaxCatchUp) {
-        dropped_ += due - kMaxCatchUp;
-        return kMaxCatchUp;
+    const std::int64_t allowed = idleTicks + kMaxCatchUp;
+    if (due > allowed) {
+        dropped_ += due - allowed;
+        return static_cast<int>(allowed);
     }
     return static_cast<int>(due);
 }

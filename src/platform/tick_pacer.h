@@ -15,8 +15,14 @@ public:
 
     void start(std::int64_t nowNs) { nextDueNs_ = nowNs + kTickNanoseconds; }
     // Claims the ticks due at nowNs (0 if none); the caller runs them.
-    int claimDueTicks(std::int64_t nowNs);
+    // idleTicks, known to have nothing due, were slept through on purpose:
+    // they are claimed on top of the catch-up allowance.
+    int claimDueTicks(std::int64_t nowNs, std::int64_t idleTicks = 0);
     std::int64_t nextDueNs() const { return nextDueNs_; }
+    // When the tick `ticksAhead` ticks from now is due (1 is the next).
+    std::int64_t dueNsOf(std::int64_t ticksAhead) const {
+        return nextDueNs_ + (ticksAhead - 1) * kTickNanoseconds;
+    }
     std::int64_t droppedTicks() const { return dropped_; }
 
 private:

@@ -11,10 +11,11 @@ Timer::~Timer() {
 }
 
 void Timer::setEnabled(bool enabled) {
-    if (enabled && !enabled_ && scheduler_ != nullptr) {
+    const bool starting = enabled && !enabled_;
+    enabled_ = enabled;
+    if (starting && scheduler_ != nullptr) {
         scheduler_->armFromNow(*this);
     }
-    enabled_ = enabled;
 }
 
 TimerScheduler::~TimerScheduler() {
@@ -48,6 +49,20 @@ void TimerScheduler::detach(Timer& timer) {
 
 void TimerScheduler::armFromNow(Timer& timer) {
     timer.nextDue_ = now_ + periodTicks(timer.intervalMs_);
+    if (timer.enabled_ && onTimerArmed_) {
+        onTimerArmed_();
+    }
+}
+
+std::optional<std::int64_t> TimerScheduler::ticksUntilNextDue() const {
+    std::optional<std::int64_t> soonest;
+    for (const Timer* timer : timers_) {
+        if (timer->enabled_) {
+            const std::int64_t ahead = std::max<std::int64_t>(1, timer->nextDue_ - now_);
+            soonest = std::min(soonest.value_or(ahead), ahead);
+        }
+    }
+    return soonest;
 }
 
 void TimerScheduler::advance() {

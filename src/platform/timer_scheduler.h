@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/timer.h"
@@ -33,12 +35,22 @@ public:
     void advance();
     void advance(std::int64_t ticks);
 
+    // How many ticks from now the next enabled timer is due (at least 1),
+    // or none while every timer is disabled: a clock need not wake before.
+    std::optional<std::int64_t> ticksUntilNextDue() const;
+    // Called whenever a timer starts a new period (it was enabled or
+    // attached enabled), so that a sleeping clock can wake for it.
+    void setOnTimerArmed(std::function<void()> onTimerArmed) {
+        onTimerArmed_ = std::move(onTimerArmed);
+    }
+
 private:
     friend class Timer;
     void armFromNow(Timer& timer);
 
     std::vector<Timer*> timers_;
     std::int64_t now_ = 0;
+    std::function<void()> onTimerArmed_;
 };
 
 }  // namespace platform

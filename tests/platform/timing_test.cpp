@@ -1,9 +1,11 @@
+#include "platform/game_clock.h"
 #include "platform/tick_pacer.h"
 #include "platform/timer_scheduler.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -187,6 +189,111 @@ TEST(TickPacerTest, AStallRunsAtMostFourTicksAndDropsTheRest) {
     // The schedule continues from now, not from before the stall.
     EXPECT_GT(pacer.nextDueNs(), 3 * kTick + 100'000'000);
     EXPECT_LE(pacer.nextDueNs(), 3 * kTick + 100'000'000 + kTick);
+}
+
+TEST(TickPacerTest, TicksSleptThroughOnPurposeAreClaimedBesideTheCatchUp) {
+    TickPacer pacer;
+    pacer.start(0);
+    // Nothing was due for 15 ticks: woken at the 16th, all 16 are run.
+    EXPECT_EQ(pacer.claimDueTicks(16 * kTick, 15), 16);
+    EXPECT_EQ(pacer.dueNsOf(16), 32 * kTick);
+    // Woken 10 ticks late on top: four of those are caught up.
+    EXPECT_EQ(pacer.claimDueTicks(42 * kTick, 15), 19);
+    EXPECT_EQ(pacer.droppedTicks(), 7);
+}
+
+// An alarm on a clock that moves only when the test says so.
+class FakeAlarm : public WakeTimer {
+public:
+    void armAt(std::int64_t dueNs) override { due = dueNs; }
+    void disarm() override { due.reset(); }
+    // Lets the time run to `until`, going off on the way as armed.
+    void runTo(std::int64_t until) {
+        while (due && *due <= until) {
+            now = std::max(now, *due);
+            due.reset();
+            onWake();
+        }
+        now = until;
+    }
+
+    std::optional<std::int64_t> due;
+    std::int64_t now = 1'000'000'000;
+};
+
+class GameClockTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fast.onTimer = [this] { fired.push_back("fast@" + std::to_string(scheduler.now())); };
+        slow.onTimer = [this] { fired.push_back("slow@" + std::to_string(scheduler.now())); };
+        scheduler.attach(fast);
+        scheduler.attach(slow);
+        scheduler.setOnTimerArmed([this] { clock.timersChanged(); });
+        clock.start();
+    }
+    TimerScheduler scheduler;
+    Timer fast{"fast", 1, false};
+    Timer slow{"slow", 250, false};
+    FakeAlarm alarm;
+    const std::int64_t start = alarm.now;
+    int wakes = 0;
+    Strings fired;
+    GameClock clock{alarm, [this] { return alarm.now; },
+                    [this](int ticks) {
+                        ++wakes;
+                        scheduler.advance(ticks);
+                    },
+                    [this] { return scheduler.ticksUntilNextDue(); }};
+};
+
+TEST_F(GameClockTest, SleepsWhileEveryTimerIsDisabledAndWakesOnlyWhenOneIsDue) {
+    EXPECT_TRUE(clock.asleep());
+    alarm.runTo(start + 1000 * kTick);
+    EXPECT_EQ(wakes, 0);
+
+    // Enabled between ticks: due one period on, on the grid that starts now.
+    const std::int64_t enabledAt = alarm.now;
+    slow.setEnabled(true);
+    EXPECT_EQ(alarm.due, enabledAt + 16 * kTick);
+    alarm.runTo(enabledAt + 48 * kTick);
+    EXPECT_EQ(fired, (Strings{"slow@16", "slow@32", "slow@48"}));
+    EXPECT_EQ(wakes, 3);
+
+    // A faster timer enabled meanwhile brings the next wake forward.
+    fast.setEnabled(true);
+    EXPECT_EQ(alarm.due, enabledAt + 49 * kTick);
+    alarm.runTo(enabledAt + 51 * kTick);
+    EXPECT_EQ(wakes, 6);
+    fast.setEnabled(false);
+    slow.setEnabled(false);
+    alarm.runTo(enabledAt + 60 * kTick);
+    EXPECT_EQ(wakes, 6);
+    EXPECT_TRUE(clock.asleep());
+    EXPECT_FALSE(alarm.due);
+}
+
+TEST_F(GameClockTest, AStallCatchesUpFourTicksAndAModalLoopKeepsTicking) {
+    fast.setEnabled(true);
+    alarm.runTo(start + 2 * kTick);
+    // The event loop was stuck for ten ticks.
+    alarm.now = start + 12 * kTick + kTick / 2;
+    alarm.runTo(alarm.now);
+    EXPECT_EQ(scheduler.now(), 6);
+    EXPECT_EQ(clock.droppedTicks(), 6);
+    EXPECT_EQ(alarm.due, start + 13 * kTick);
+
+    // A handler that runs a nested event loop: the clock was armed for the
+    // next tick before the handler ran, so it keeps going inside.
+    int nested = 0;
+    fast.onTimer = [&] {
+        if (scheduler.now() == 7) {
+            alarm.runTo(start + 16 * kTick);
+            nested = int(scheduler.now());
+        }
+    };
+    alarm.runTo(start + 17 * kTick);
+    EXPECT_EQ(nested, 10);
+    EXPECT_EQ(scheduler.now(), 11);
 }
 
 }  // namespace

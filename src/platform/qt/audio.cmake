@@ -1,6 +1,8 @@
 # The SDL sound adapter: one shared engine and the wave players built on it.
 # Included from the top-level CMakeLists, which finds SDL2 and SDL2_mixer.
 add_library(tumbrix_audio STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/click_free_voice.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/click_free_voice.h
     ${CMAKE_CURRENT_LIST_DIR}/sdl_audio.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdl_audio.h
     ${CMAKE_CURRENT_LIST_DIR}/sdl_wave_player.cpp

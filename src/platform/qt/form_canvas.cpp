@@ -7,6 +7,7 @@
 
 #include "platform/qt/form_painter.h"
 #include "platform/qt/form_units.h"
+#include "platform/qt/wake_timers.h"
 
 namespace platform::qt {
 
@@ -50,29 +51,76 @@ QSize FormCanvas::sizeHint() const {
 
 qreal FormCanvas::scale() const {
     const QSizeF design = clientPixelSize(form_);
-    if (design.isEmpty()) {
+    // A screen overlay keeps its design size whatever the screen's.
+    if (design.isEmpty() || form_.style == WindowStyle::FullScreenOverlay) {
         return 1.0;
     }
     return std::min(width() / design.width(), height() / design.height());
 }
 
 QPointF FormCanvas::origin() const {
+    if (form_.style == WindowStyle::FullScreenOverlay) {
+        return {0, 0};
+    }
     const QSizeF scaled = clientPixelSize(form_) * scale();
     return {(width() - scaled.width()) / 2, (height() - scaled.height()) / 2};
 }
 
+qreal FormCanvas::deviceScale() const {
+    return scale() * devicePixelRatioF();
+}
+
+QPoint FormCanvas::deviceOrigin() const {
+    return (origin() * devicePixelRatioF()).toPoint();
+}
+
 void FormCanvas::paintEvent(QPaintEvent* event) {
+    const std::int64_t start = monotonicNowNs();
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::black);
-    const qreal s = scale();
-    painter.translate(origin());
-    painter.scale(s, s);
-    FormPainter(painter, pictures_, s * devicePixelRatioF()).paint(form_);
+    // Device pixels from here on: every picture is copied one to one. Each
+    // part of the region is painted by itself and nothing is drawn outside
+    // it, so no clipping is needed.
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.setClipping(false);
+    const QPoint origin = deviceOrigin();
+    const QRect client =
+        deviceRect(QRectF(QPointF(0, 0), clientPixelSize(form_)), deviceScale()).translated(origin);
+    FormPainter formPainter(painter, pictures_, deviceScale(), &images_);
+    for (const QRect& logical : event->region()) {
+        const QRect area =
+            QRectF(QPointF(logical.topLeft()) * ratio, QSizeF(logical.size()) * ratio)
+                .toAlignedRect();
+        // Black bars where the window is wider or taller than the form.
+        for (const QRect& band :
+             {QRect(area.left(), area.top(), area.width(), client.top() - area.top()),
+              QRect(area.left(), client.bottom() + 1, area.width(),
+                    area.bottom() - client.bottom()),
+              QRect(area.left(), area.top(), client.left() - area.left(), area.height()),
+              QRect(client.right() + 1, area.top(), area.right() - client.right(),
+                    area.height())}) {
+            if (!(band & area).isEmpty()) {
+                painter.fillRect(band & area, Qt::black);
+            }
+        }
+        painter.translate(origin);
+        formPainter.paint(form_, area.translated(-origin));
+        painter.translate(-origin);
+    }
+    painter.end();
+
+    const std::int64_t end = monotonicNowNs();
+    ++paintStats_.frames;
+    paintStats_.totalNs += end - start;
+    if (paintStats_.firstFrameNs == 0) {
+        paintStats_.firstFrameNs = end;
+    }
 }
 
 void FormCanvas::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     syncFromForm();
+    update();
 }
 
 QPushButton* FormCanvas::buttonFor(const CommandButton& button) const {
@@ -100,7 +148,7 @@ void FormCanvas::createButtons(const std::vector<Control*>& controls, QPointF of
                     }
                 });
             });
-            buttons_.emplace(&button, ButtonView{widget, offset, framesVisible, {}, {}, {}});
+            buttons_.emplace(&button, ButtonView{widget, offset, framesVisible});
         }
     }
 }
@@ -128,7 +176,30 @@ void FormCanvas::syncFromForm() {
         syncButton(*button, view);
     }
     syncCursor();
-    update();
+    repaintChanges();
+}
+
+void FormCanvas::repaintChanges() {
+    changed_.clear();
+    const bool everything = tracker_.collect(form_, deviceScale(), changed_);
+    if (everything || repaintEverything_) {
+        update();
+        return;
+    }
+    if (changed_.empty()) {
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const QPoint origin = deviceOrigin();
+    QRegion region;
+    for (const QRect& place : changed_) {
+        const QRectF device(place.translated(origin));
+        // A pixel more all round: a fractional device ratio rounds inwards.
+        region += QRectF(device.topLeft() / ratio, device.size() / ratio)
+                      .toAlignedRect()
+                      .adjusted(-1, -1, 1, 1);
+    }
+    update(region);
 }
 
 void FormCanvas::syncButton(const CommandButton& button, ButtonView& view) {
@@ -143,19 +214,25 @@ void FormCanvas::syncButton(const CommandButton& button, ButtonView& view) {
         view.caption = button.caption;
         widget.setText(QString::fromStdString(button.caption));
     }
-    const QFont font = toQFont(button.font, s);
-    if (view.font != font) {
+    const Font& font = button.font;
+    if (view.fontScale != s || view.font != font) {
         view.font = font;
-        widget.setFont(font);
+        view.fontScale = s;
+        widget.setFont(toQFont(font, s));
     }
-    const QString style = buttonStyleSheet(button.faceColor);
-    if (view.styleSheet != style) {
-        view.styleSheet = style;
-        widget.setStyleSheet(style);
+    if (!view.styled || view.faceColor != button.faceColor) {
+        view.styled = true;
+        view.faceColor = button.faceColor;
+        widget.setStyleSheet(buttonStyleSheet(button.faceColor));
     }
     const bool shown = button.visible && view.framesVisible;
     if (widget.isVisibleTo(this) != shown) {
         widget.setVisible(shown);
+    }
+    // Qt may leave the focus on a hidden button when no other can take it,
+    // and Space would still click it.
+    if (!shown && widget.hasFocus()) {
+        widget.clearFocus();
     }
 }
 

@@ -78,4 +78,12 @@ QAction* FormMenuBar::actionFor(const MenuItem& item) const {
     return found != actions_.end() ? found->second : nullptr;
 }
 
+QList<QAction*> FormMenuBar::actions() const {
+    QList<QAction*> all;
+    for (const auto& [item, action] : actions_) {
+        all.append(action);
+    }
+    return all;
+}
+
 }  // namespace platform::qt

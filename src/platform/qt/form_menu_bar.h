@@ -23,6 +23,8 @@ public:
 
     void syncFromForm();
     QAction* actionFor(const MenuItem& item) const;
+    // Every item's action.
+    QList<QAction*> actions() const;
 
 private:
     void addItems(QMenu& menu, const std::vector<MenuItem*>& items);

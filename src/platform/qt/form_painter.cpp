@@ -1,203 +1,87 @@
 #include "platform/qt/form_painter.h"
 
-#include <QPainterPath>
-#include <QtMath>
 #include <algorithm>
 
 #include "platform/qt/form_units.h"
 
 namespace platform::qt {
 
-namespace {
+FormPainter::FormPainter(QPainter& painter, PictureCache& pictures, qreal scale,
+                         ControlImages* images)
+    : painter_(painter),
+      pictures_(pictures),
+      scale_(scale),
+      images_(images != nullptr ? *images : ownImages_) {}
 
-QString captionText(const std::string& caption) {
-    QString text = QString::fromStdString(caption);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-Qt::Alignment horizontalAlignment(Alignment alignment) {
-    switch (alignment) {
-        case Alignment::Right:
-            return Qt::AlignRight;
-        case Alignment::Center:
-            return Qt::AlignHCenter;
-        case Alignment::Left:
-            break;
+void FormPainter::paint(const Form& form, QRect area) {
+    const QRect client = deviceRect(QRectF(QPointF(0, 0), clientPixelSize(form)), scale_);
+    const QRect bounds = area.isEmpty() ? client : area & client;
+    if (bounds.isEmpty()) {
+        return;
     }
-    return Qt::AlignLeft;
-}
-
-// Squares and circles take the shorter side, centred in the control.
-QRectF shapeBounds(const Shape& shape) {
-    QRectF bounds = pixelRect(shape);
-    if (shape.shape == ShapeKind::Square || shape.shape == ShapeKind::Circle ||
-        shape.shape == ShapeKind::RoundedSquare) {
-        const qreal side = std::min(bounds.width(), bounds.height());
-        QRectF square(0, 0, side, side);
-        square.moveCenter(bounds.center());
-        return square;
+    // The background picture keeps its own size, anchored top-left; the
+    // back colour shows where it does not reach or where it is transparent.
+    const QSizeF natural = pictures_.naturalSize(form.picture);
+    const QRect place = deviceRect(QRectF(QPointF(0, 0), natural), scale_);
+    const QImage picture =
+        natural.isEmpty() ? QImage() : pictures_.image(form.picture, place.size());
+    if (picture.isNull() || picture.hasAlphaChannel() || !place.contains(bounds)) {
+        painter_.fillRect(bounds, toQColor(form.backColor));
     }
-    return bounds;
+    copy(picture, place, place & bounds);
+    paintControls(form.controls, QPoint(0, 0), bounds);
 }
 
-}  // namespace
-
-FormPainter::FormPainter(QPainter& painter, PictureCache& pictures, qreal devicePixelsPerPixel)
-    : painter_(painter), pictures_(pictures), devicePixelsPerPixel_(devicePixelsPerPixel) {}
-
-void FormPainter::paint(const Form& form) {
-    const QRectF client(QPointF(0, 0), clientPixelSize(form));
-    painter_.save();
-    painter_.setClipRect(client, Qt::IntersectClip);
-    painter_.fillRect(client, toQColor(form.backColor));
-    // The background picture keeps its own size, anchored top-left.
-    const QSizeF pictureSize = pictures_.naturalSize(form.picture);
-    if (!pictureSize.isEmpty()) {
-        drawPicture(form.picture, QRectF(QPointF(0, 0), pictureSize));
-    }
-    paintControls(form.controls);
-    painter_.restore();
-}
-
-void FormPainter::paintControls(const std::vector<Control*>& controls) {
+void FormPainter::paintControls(const std::vector<Control*>& controls, QPoint offset,
+                                QRect bounds) {
     for (const Control* control : controls) {
         if (control == nullptr || !control->visible) {
             continue;
         }
+        const QRect place = deviceRect(pixelRect(*control), scale_).translated(offset);
+        const QRect visible = place & bounds;
+        if (visible.isEmpty()) {
+            continue;
+        }
         switch (control->kind) {
             case ControlKind::Shape:
-                paintShape(static_cast<const Shape&>(*control));
+                copy(images_.shape(static_cast<const Shape&>(*control), place.size(), scale_),
+                     place, visible);
                 break;
             case ControlKind::Label:
-                paintLabel(static_cast<const Label&>(*control));
+                copy(images_.label(static_cast<const Label&>(*control), place.size(), scale_),
+                     place, visible);
                 break;
-            case ControlKind::Frame:
-                paintFrame(static_cast<const Frame&>(*control));
+            case ControlKind::Frame: {
+                const auto& frame = static_cast<const Frame&>(*control);
+                painter_.fillRect(visible, toQColor(frame.backColor));
+                // Held controls are placed from the frame's corner and clipped by it.
+                paintControls(frame.children, place.topLeft(), visible);
                 break;
-            case ControlKind::Image:
-                paintImage(static_cast<const Image&>(*control));
+            }
+            case ControlKind::Image: {
+                const auto& image = static_cast<const Image&>(*control);
+                if (image.stretch) {
+                    copy(pictures_.image(image.picture, place.size()), place, visible);
+                    break;
+                }
+                const QSizeF natural = pictures_.naturalSize(image.picture);
+                const QRect own(place.topLeft(),
+                                deviceRect(QRectF(QPointF(), natural), scale_).size());
+                copy(pictures_.image(image.picture, own.size()), own, own & visible);
                 break;
+            }
             case ControlKind::CommandButton:
                 break;
         }
     }
 }
 
-void FormPainter::paintShape(const Shape& shape) {
-    const QRectF bounds = shapeBounds(shape);
-    if (bounds.isEmpty()) {
+void FormPainter::copy(const QImage& image, const QRect& place, const QRect& visible) {
+    if (image.isNull() || visible.isEmpty()) {
         return;
     }
-    const auto outlineOf = [&shape](const QRectF& rect, qreal radius) {
-        QPainterPath path;
-        switch (shape.shape) {
-            case ShapeKind::Oval:
-            case ShapeKind::Circle:
-                path.addEllipse(rect);
-                break;
-            case ShapeKind::RoundedRectangle:
-            case ShapeKind::RoundedSquare:
-                path.addRoundedRect(rect, radius, radius);
-                break;
-            case ShapeKind::Rectangle:
-            case ShapeKind::Square:
-                path.addRect(rect);
-                break;
-        }
-        return path;
-    };
-    // Corners round by a quarter of the shorter side: a bar's ends are
-    // visibly rounded.
-    const qreal radius = std::min(bounds.width(), bounds.height()) / 4;
-    // The 1-pixel border lies just inside the bounds. The fill covers the
-    // whole shape, so no seam shows between fill and border.
-    constexpr qreal kPen = 1.0;
-    const QRectF borderLine = bounds.adjusted(kPen / 2, kPen / 2, -kPen / 2, -kPen / 2);
-    painter_.save();
-    painter_.setRenderHint(QPainter::Antialiasing, true);
-    if (shape.filled) {
-        painter_.fillPath(outlineOf(bounds, radius), toQColor(shape.fillColor));
-    }
-    painter_.strokePath(outlineOf(borderLine, std::max<qreal>(0, radius - kPen / 2)),
-                        QPen(toQColor(shape.borderColor), kPen));
-    painter_.restore();
-}
-
-void FormPainter::paintLabel(const Label& label) {
-    const QRectF bounds = pixelRect(label);
-    if (bounds.isEmpty()) {
-        return;
-    }
-    painter_.save();
-    painter_.setClipRect(bounds, Qt::IntersectClip);
-    if (label.opaque) {
-        painter_.fillRect(bounds, toQColor(label.backColor));
-    }
-    painter_.setRenderHint(QPainter::TextAntialiasing, true);
-    const QFont font = toQFont(label.font);
-    painter_.setFont(font);
-    const int flags = int(horizontalAlignment(label.alignment) | Qt::AlignTop) | Qt::TextWordWrap;
-    const QString text = captionText(label.caption);
-    const QColor color = toQColor(label.foreColor);
-    if (!label.opaque && color.lightnessF() > 0.45) {
-        // A soft shadow keeps light text readable over the bright parts of
-        // the sky picture.
-        const qreal offset = std::max<qreal>(1.0, font.pixelSize() / 18.0);
-        painter_.setPen(QColor(0, 0, 0, 150));
-        painter_.drawText(bounds.translated(offset, offset), flags, text);
-    }
-    painter_.setPen(color);
-    painter_.drawText(bounds, flags, text);
-    painter_.restore();
-}
-
-void FormPainter::paintFrame(const Frame& frame) {
-    const QRectF bounds = pixelRect(frame);
-    if (bounds.isEmpty()) {
-        return;
-    }
-    painter_.save();
-    painter_.setClipRect(bounds, Qt::IntersectClip);
-    painter_.fillRect(bounds, toQColor(frame.backColor));
-    painter_.translate(bounds.topLeft());
-    paintControls(frame.children);
-    painter_.restore();
-}
-
-void FormPainter::paintImage(const Image& image) {
-    const QRectF bounds = pixelRect(image);
-    if (image.picture.empty() || bounds.isEmpty()) {
-        return;
-    }
-    if (image.stretch) {
-        drawPicture(image.picture, bounds);
-        return;
-    }
-    const QSizeF natural = pictures_.naturalSize(image.picture);
-    if (natural.isEmpty()) {
-        return;
-    }
-    painter_.save();
-    painter_.setClipRect(bounds, Qt::IntersectClip);
-    drawPicture(image.picture, QRectF(bounds.topLeft(), natural));
-    painter_.restore();
-}
-
-void FormPainter::drawPicture(const Picture& picture, const QRectF& target) {
-    // Rasterised at the device size it covers, so it stays sharp at any
-    // window scale and pixel density.
-    const QSize devicePixels(std::max(1, qCeil(target.width() * devicePixelsPerPixel_ - 0.01)),
-                             std::max(1, qCeil(target.height() * devicePixelsPerPixel_ - 0.01)));
-    const QImage raster = pictures_.image(picture, devicePixels);
-    if (raster.isNull()) {
-        return;
-    }
-    painter_.save();
-    painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter_.drawImage(target, raster);
-    painter_.restore();
+    painter_.drawImage(visible.topLeft(), image, visible.translated(-place.topLeft()));
 }
 
 }  // namespace platform::qt

@@ -1,37 +1,43 @@
 #pragma once
 
 #include <QPainter>
+#include <QRect>
 #include <vector>
 
 #include "platform/controls.h"
 #include "platform/form.h"
+#include "platform/qt/control_images.h"
 #include "platform/qt/picture_cache.h"
 
 namespace platform::qt {
 
 // Draws a form's client area: back colour, background picture, then the
-// controls in stacking order. The painter works in design pixels (15 twips to
-// a pixel); devicePixelsPerPixel says how many device pixels one of them
-// covers, so pictures are rasterised crisply at that size. Command buttons
-// are real widgets and are not drawn here.
+// controls in stacking order. It draws in the painter's device pixels, the
+// client area's top-left corner at the painter's origin, at `scale` device
+// pixels per design pixel (15 twips to a design pixel). Every control is a
+// picture, a shape or a label drawn once into an image for its look and size
+// and then only copied, so a frame allocates nothing. Only what lies in
+// `area` (device pixels; the whole client area when empty) is drawn. Command
+// buttons are real widgets and are not drawn here.
 class FormPainter {
 public:
-    FormPainter(QPainter& painter, PictureCache& pictures, qreal devicePixelsPerPixel);
+    // Without images of its own it draws through a cache that lives as long
+    // as the painter: fine for one picture, wasteful for a window.
+    FormPainter(QPainter& painter, PictureCache& pictures, qreal scale,
+                ControlImages* images = nullptr);
 
-    void paint(const Form& form);
+    void paint(const Form& form, QRect area = {});
 
 private:
-    void paintControls(const std::vector<Control*>& controls);
-    void paintShape(const Shape& shape);
-    void paintLabel(const Label& label);
-    void paintFrame(const Frame& frame);
-    void paintImage(const Image& image);
-    // Draws the picture filling `target` (design pixels).
-    void drawPicture(const Picture& picture, const QRectF& target);
+    void paintControls(const std::vector<Control*>& controls, QPoint offset, QRect bounds);
+    // Copies the part of `image` that lies in `visible`, the image covering `place`.
+    void copy(const QImage& image, const QRect& place, const QRect& visible);
 
     QPainter& painter_;
     PictureCache& pictures_;
-    qreal devicePixelsPerPixel_;
+    qreal scale_;
+    ControlImages ownImages_;
+    ControlImages& images_;
 };
 
 }  // namespace platform::qt

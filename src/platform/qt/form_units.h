@@ -2,8 +2,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRect>
 #include <QRectF>
 #include <QSizeF>
+#include <cmath>
 
 #include "platform/color.h"
 #include "platform/controls.h"
@@ -24,6 +26,16 @@ inline qreal toPixels(float twips) {
 inline QRectF pixelRect(const Control& control) {
     return {toPixels(control.left), toPixels(control.top), toPixels(control.width),
             toPixels(control.height)};
+}
+
+// Where a rectangle in design pixels lands on whole device pixels at
+// `scale` device pixels per design pixel. Edges are rounded, not sizes, so
+// that controls which meet in the design meet on screen.
+inline QRect deviceRect(const QRectF& design, qreal scale) {
+    const auto edge = [scale](qreal pixels) { return int(std::lround(pixels * scale)); };
+    const int left = edge(design.left());
+    const int top = edge(design.top());
+    return {left, top, edge(design.right()) - left, edge(design.bottom()) - top};
 }
 
 // The form's client area in design pixels.

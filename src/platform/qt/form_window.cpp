@@ -4,8 +4,10 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
-#include <QStyle>
+#include <QTimer>
 #include <algorithm>
+
+#include "platform/qt/window_placement.h"
 
 namespace platform::qt {
 
@@ -20,9 +22,12 @@ FormWindow::FormWindow(Form& form, PictureCache& pictures, Dispatch dispatch,
         menus_ = std::make_unique<FormMenuBar>(*menuBar(), form_.menuBar, dispatch);
     }
     if (form_.style == WindowStyle::FullScreenOverlay) {
-        // Black wherever the letterboxed form does not reach, also while
-        // the window is first mapped.
-        setWindowFlag(Qt::FramelessWindowHint, true);
+        // A borderless cover that lies below the game's windows and never
+        // takes the focus from them (see ScreenOverlay).
+        setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                       Qt::WindowStaysOnBottomHint);
+        // Black wherever the form does not reach, also while the window is
+        // first mapped.
         QPalette black = palette();
         black.setColor(QPalette::Window, Qt::black);
         setPalette(black);
@@ -46,34 +51,63 @@ void FormWindow::syncFromForm() {
 }
 
 void FormWindow::appear() {
-    if (!placed_) {
+    if (form_.style == WindowStyle::FullScreenOverlay) {
+        coverScreen();
+    } else if (!placed_) {
         placed_ = true;
         placeForFirstShow();
     }
     show();
 }
 
+void FormWindow::coverScreen() {
+    // The screen may have changed since the last time. The geometry is set
+    // explicitly: without a window manager a maximised or full-screen window
+    // keeps its default size.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(screen->geometry());
+    }
+}
+
 void FormWindow::placeForFirstShow() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (form_.style == WindowStyle::FullScreenOverlay) {
-        if (screen != nullptr) {
-            setGeometry(screen->geometry());
+    placeOnScreen(kUsualFrame);
+    // The window manager's frame is known once the window is on screen: a
+    // window that does not fit with it after all is placed again.
+    QTimer::singleShot(kFrameKnownMs, this, [this] {
+        const QMargins frame(geometry().left() - frameGeometry().left(),
+                             geometry().top() - frameGeometry().top(),
+                             frameGeometry().right() - geometry().right(),
+                             frameGeometry().bottom() - geometry().bottom());
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen != nullptr && isVisible() &&
+            !screen->availableGeometry().contains(frameGeometry())) {
+            placeOnScreen(frame);
         }
-        setWindowState(windowState() | Qt::WindowFullScreen);
-        return;
-    }
-    QSize size = canvas_->sizeHint();
-    if (menus_) {
-        // The menu bar sits above the client area.
-        size.rheight() +=
-            std::max(menuBar()->heightForWidth(size.width()), menuBar()->sizeHint().height());
-    }
+    });
+}
+
+void FormWindow::placeOnScreen(QMargins frame) {
+    const QSize design = canvas_->sizeHint();
+    QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
-        resize(size);
+        resize(design.width(), design.height() + menuBarHeight(design.width()));
         return;
     }
-    setGeometry(
-        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen->availableGeometry()));
+    QRect placed = placeTitledWindow(design, menuBarHeight(design.width()), frame,
+                                     screen->availableGeometry());
+    // A narrower menu bar may need more lines.
+    const int menuHeight = menuBarHeight(placed.width());
+    if (menuHeight != menuBarHeight(design.width())) {
+        placed = placeTitledWindow(design, menuHeight, frame, screen->availableGeometry());
+    }
+    setGeometry(placed);
+}
+
+int FormWindow::menuBarHeight(int width) const {
+    if (!menus_) {
+        return 0;
+    }
+    return std::max(menuBar()->heightForWidth(width), menuBar()->sizeHint().height());
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {

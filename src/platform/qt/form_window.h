@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 #include <functional>
 #include <memory>
 
@@ -28,7 +29,7 @@ public:
 
     void syncFromForm();
     // Shows the window; the first time it is placed centred on the screen
-    // at the client size, or over the whole screen.
+    // at the client size. A screen overlay covers the whole screen each time.
     void appear();
 
 protected:
@@ -36,6 +37,12 @@ protected:
 
 private:
     void placeForFirstShow();
+    // Design size, or smaller to fit the screen with a frame of this size.
+    void placeOnScreen(QMargins frame);
+    int menuBarHeight(int width) const;
+    // Time for a window manager to frame a new window.
+    static constexpr int kFrameKnownMs = 250;
+    void coverScreen();
 
     Form& form_;
     PictureCache& pictures_;

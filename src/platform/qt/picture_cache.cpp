@@ -3,12 +3,25 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QtDebug>
+#include <algorithm>
 
 namespace platform::qt {
 
 namespace {
 
-constexpr qsizetype kImageCacheBytes = 96 * 1024 * 1024;
+constexpr qsizetype kRasterBytes = 96 * 1024 * 1024;
+
+bool isOpaque(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) != 255) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
 
 QString resourcePath(const std::string& name) {
     return QStringLiteral(":/assets/%1.svg").arg(QString::fromStdString(name));
@@ -16,7 +29,7 @@ QString resourcePath(const std::string& name) {
 
 }  // namespace
 
-PictureCache::PictureCache() : images_(kImageCacheBytes) {}
+PictureCache::PictureCache() = default;
 
 PictureCache::~PictureCache() = default;
 
@@ -42,28 +55,46 @@ QImage PictureCache::image(const std::string& name, QSize pixelSize) {
     if (name.empty() || pixelSize.isEmpty()) {
         return {};
     }
-    const QString key = QStringLiteral("%1@%2x%3")
-                            .arg(QString::fromStdString(name))
-                            .arg(pixelSize.width())
-                            .arg(pixelSize.height());
-    if (const QImage* cached = images_.object(key)) {
-        return *cached;
+    ++uses_;
+    for (Raster& raster : rasters_) {
+        if (raster.size == pixelSize && raster.name == name) {
+            raster.lastUse = uses_;
+            return raster.image;
+        }
     }
     QSvgRenderer* svg = renderer(name);
     if (svg == nullptr) {
         return {};
     }
-    auto raster = std::make_unique<QImage>(pixelSize, QImage::Format_ARGB32_Premultiplied);
-    raster->fill(Qt::transparent);
+    QImage image(pixelSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
     {
-        QPainter painter(raster.get());
+        QPainter painter(&image);
         painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
         svg->render(&painter, QRectF(QPointF(0, 0), QSizeF(pixelSize)));
     }
-    QImage result = *raster;
-    const qsizetype cost = raster->sizeInBytes();
-    images_.insert(key, raster.release(), cost);
-    return result;
+    if (isOpaque(image)) {
+        // Copied, not blended: a background picture repaints at memory speed.
+        image = image.convertToFormat(QImage::Format_RGB32);
+    }
+    rasters_.push_back({name, pixelSize, image, uses_});
+    trim();
+    return image;
+}
+
+void PictureCache::trim() {
+    qsizetype bytes = 0;
+    for (const Raster& raster : rasters_) {
+        bytes += raster.image.sizeInBytes();
+    }
+    // The newest raster always stays, however large.
+    while (bytes > kRasterBytes && rasters_.size() > 1) {
+        auto oldest = std::min_element(
+            rasters_.begin(), rasters_.end() - 1,
+            [](const Raster& a, const Raster& b) { return a.lastUse < b.lastUse; });
+        bytes -= oldest->image.sizeInBytes();
+        rasters_.erase(oldest);
+    }
 }
 
 QIcon PictureCache::icon(const std::string& name) {

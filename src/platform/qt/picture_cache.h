@@ -1,20 +1,21 @@
 #pragma once
 
-#include <QCache>
 #include <QIcon>
 #include <QImage>
 #include <QSizeF>
-#include <QString>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QSvgRenderer;
 
 namespace platform::qt {
 
 // The built-in pictures, hand-drawn SVGs in the ":/assets" resources,
-// rasterised on demand and kept per size so that repaints cost nothing.
+// rasterised on demand and kept per size so that repaints cost nothing: a
+// picture already drawn at a size is found without allocating.
 class PictureCache {
 public:
     PictureCache();
@@ -32,12 +33,22 @@ public:
     QIcon icon(const std::string& name);
 
 private:
+    struct Raster {
+        std::string name;
+        QSize size;
+        QImage image;
+        std::uint64_t lastUse;
+    };
+
     QSvgRenderer* renderer(const std::string& name);
+    // Drops the least recently used sizes beyond the byte budget: resizing
+    // the window leaves a trail of sizes.
+    void trim();
 
     // Null entries remember pictures that are missing or broken.
-    std::map<std::string, std::unique_ptr<QSvgRenderer>> renderers_;
-    // Costs are in bytes: resizing the window leaves a trail of sizes.
-    QCache<QString, QImage> images_;
+    std::map<std::string, std::unique_ptr<QSvgRenderer>, std::less<>> renderers_;
+    std::vector<Raster> rasters_;
+    std::uint64_t uses_ = 0;
 };
 
 }  // namespace platform::qt

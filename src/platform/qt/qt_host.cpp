@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTime>
 #include <QWindow>
@@ -12,6 +13,7 @@
 #include <exception>
 
 #include "platform/qt/silent_wave_player.h"
+#include "platform/qt/wake_timers.h"
 
 // The built-in pictures live in a static library: register them explicitly.
 static void registerBuiltInPictures() {
@@ -28,18 +30,39 @@ QString boxText(const std::string& text) {
     return result;
 }
 
+// When a modal window or box closes, the keys go back to the window it was
+// opened over, also where no window manager would hand them back.
+class ReturnKeysAfterwards {
+public:
+    explicit ReturnKeysAfterwards(QWidget* window) : window_(window) {}
+    ~ReturnKeysAfterwards() {
+        if (window_ != nullptr && window_->isVisible()) {
+            window_->activateWindow();
+        }
+    }
+    ReturnKeysAfterwards(const ReturnKeysAfterwards&) = delete;
+    ReturnKeysAfterwards& operator=(const ReturnKeysAfterwards&) = delete;
+
+private:
+    QPointer<QWidget> window_;
+};
+
 }  // namespace
 
 QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit, std::unique_ptr<KeyClock> keyClock)
     : wavePlayers_(std::move(wavePlayers)),
       quit_(std::move(quit)),
-      clock_([this](int ticks) { runTicks(ticks); }) {
+      alarm_(makeWakeTimer()),
+      clock_(
+          *alarm_, monotonicNowNs, [this](int ticks) { runTicks(ticks); },
+          [this] { return scheduler_.ticksUntilNextDue(); }) {
     registerBuiltInPictures();
+    scheduler_.setOnTimerArmed([this] { clock_.timersChanged(); });
     if (!quit_) {
         quit_ = [](int code) { QCoreApplication::exit(code); };
     }
     keyboard_ = std::make_unique<KeyboardInput>(
-        [this](QWindow* native) { return formOfNativeWindow(native); },
+        [this](QWindow* native) { return formTakingKeysOf(native); },
         [this](Form& form, const KeyAction& action) {
             dispatch([&form, action] {
                 if (action.kind == KeyAction::Kind::Down) {
@@ -54,6 +77,7 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit, std::unique_ptr<KeyCloc
 }
 
 QtHost::~QtHost() {
+    scheduler_.setOnTimerArmed({});
     clock_.stop();
     keyboard_.reset();
 }
@@ -142,16 +166,26 @@ FormWindow* QtHost::windowOf(const Form& form) const {
     return nullptr;
 }
 
-Form* QtHost::formOfNativeWindow(QWindow* native) const {
+FormWindow* QtHost::windowOfNative(QWindow* native) const {
     for (const auto& window : windows_) {
         if (window->windowHandle() == native) {
-            return &window->form();
+            return window.get();
         }
     }
     return nullptr;
 }
 
-QWidget* QtHost::messageBoxParent() const {
+Form* QtHost::formTakingKeysOf(QWindow* native) const {
+    FormWindow* window = windowOfNative(native);
+    for (const auto& overlay : overlays_) {
+        if (&overlay->window() == window) {
+            window = overlay->windowInFront();
+        }
+    }
+    return window != nullptr ? &window->form() : nullptr;
+}
+
+QWidget* QtHost::windowToOpenOver() const {
     QWidget* active = QApplication::activeWindow();
     for (const auto& window : windows_) {
         if (window.get() == active && window->isVisible()) {
@@ -179,6 +213,10 @@ void QtHost::loadForm(Form& form) {
     windows_.push_back(std::make_unique<FormWindow>(
         form, pictures_, [this](const std::function<void()>& call) { dispatch(call); },
         [this, &form] { dispatch([&form] { form.closedByUser(); }); }));
+    if (form.style == WindowStyle::FullScreenOverlay) {
+        overlays_.push_back(std::make_unique<ScreenOverlay>(
+            *windows_.back(), [this](QWindow* native) { return windowOfNative(native); }));
+    }
     for (Timer* timer : form.timers) {
         scheduler_.attach(*timer);
     }
@@ -203,7 +241,9 @@ void QtHost::messageBox(const std::string& prompt, const std::string& title) {
 }
 
 void QtHost::runMessageBox(const std::string& text, const std::string& title, int icon) {
-    QMessageBox box(messageBoxParent());
+    QWidget* parent = windowToOpenOver();
+    const ReturnKeysAfterwards returnKeys(parent);
+    QMessageBox box(parent);
     box.setWindowTitle(QString::fromStdString(title));
     box.setTextFormat(Qt::PlainText);
     box.setText(boxText(text));
@@ -229,6 +269,7 @@ void QtHost::showModal(Form& form) {
     if (window == nullptr || stopped_ || alreadyModal) {
         return;
     }
+    const ReturnKeysAfterwards returnKeys(windowToOpenOver());
     // Modality can only change while the window is hidden.
     window->hide();
     window->setWindowModality(Qt::ApplicationModal);

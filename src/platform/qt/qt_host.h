@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/game_clock.h"
 #include "platform/qt/form_window.h"
-#include "platform/qt/game_clock.h"
 #include "platform/qt/keyboard_input.h"
 #include "platform/qt/picture_cache.h"
+#include "platform/qt/screen_overlay.h"
 #include "platform/runtime.h"
 
 class QEventLoop;
@@ -63,6 +64,8 @@ public:
     void syncAll();
 
     bool programEnded() const { return ended_; }
+    // The clock that turns the timers, for measuring it against others.
+    GameClock& clock() { return clock_; }
     int exitCode() const { return exitCode_; }
     // The window of a loaded form, or null.
     FormWindow* windowOf(const Form& form) const;
@@ -80,20 +83,25 @@ private:
     // A modal box with one OK button; icon is a QMessageBox::Icon.
     void runMessageBox(const std::string& text, const std::string& title, int icon);
     void syncVisibility(FormWindow& window);
-    Form* formOfNativeWindow(QWindow* native) const;
-    // The window a message box belongs to: the active game window, else the
-    // innermost modal one, else the first shown.
-    QWidget* messageBoxParent() const;
+    FormWindow* windowOfNative(QWindow* native) const;
+    // The form whose handlers get the keys typed in a native window: an
+    // overlay passes them to the window in front.
+    Form* formTakingKeysOf(QWindow* native) const;
+    // The window a message box or modal window opens over: the active game
+    // window, else the innermost modal one, else the first shown.
+    QWidget* windowToOpenOver() const;
 
     WavePlayerFactory wavePlayers_;
     Quit quit_;
     TimerScheduler scheduler_;
     PictureCache pictures_;
     std::vector<std::unique_ptr<FormWindow>> windows_;
+    std::vector<std::unique_ptr<ScreenOverlay>> overlays_;
     std::vector<ModalLoop> modalLoops_;
     std::vector<QMessageBox*> openBoxes_;
     // Receives queued calls; dropped with the host, so late ones are ignored.
     QObject postTarget_;
+    std::unique_ptr<WakeTimer> alarm_;
     GameClock clock_;
     std::unique_ptr<KeyboardInput> keyboard_;
     // No more game code runs (the program ended or is reporting an error).

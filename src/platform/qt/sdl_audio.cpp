@@ -16,6 +16,8 @@ constexpr int kOutputChannels = 2;
 // 512 frames is about 12 ms at 44.1 kHz: an effect starts within a frame or
 // two of the event that caused it.
 constexpr int kBufferFrames = 512;
+// Long enough that a cut does not click, short enough that nobody hears a fade.
+constexpr int kFadeMs = 5;
 
 }  // namespace
 
@@ -60,6 +62,10 @@ SdlAudioEngine::SdlAudioEngine() {
     mixerChannels_ = Mix_AllocateChannels(-1);
     const char* driver = SDL_GetCurrentAudioDriver();
     driverName_ = driver != nullptr ? driver : "";
+    fades_ = format == AUDIO_S16SYS;
+    for (auto& voice : voices_) {
+        voice = std::make_unique<ClickFreeVoice>(outputChannels, frequency_ * kFadeMs / 1000);
+    }
     Mix_ChannelFinished(&SdlAudioEngine::onChannelFinished);
 }
 
@@ -118,11 +124,29 @@ void SdlAudioEngine::onChannelFinished(int channel) {
 
 void SdlAudioEngine::recordFinished(int channel) {
     const std::uint64_t generation = armed_[channel].exchange(0);
-    if (generation == 0) {
-        return;
+    if (generation != 0) {
+        recordEnd(channel, generation);
     }
+}
+
+void SdlAudioEngine::recordEnd(int channel, std::uint64_t generation) {
     ended_[channel].store(generation);
     callWake();
+}
+
+// Runs on the audio thread, inside the mixer, for each piece of a channel's
+// sound before it is mixed.
+void SdlAudioEngine::applyFades(int channel, void* samples, int bytes, void* voice) {
+    SdlAudioEngine* engine = instance_.load();
+    if (engine == nullptr || bytes <= 0) {
+        return;
+    }
+    const std::size_t frames = std::size_t(bytes) / engine->frameBytes_;
+    if (static_cast<ClickFreeVoice*>(voice)->process(static_cast<std::int16_t*>(samples), frames)) {
+        // Faded out: hold the channel where it is. This takes no lock, so it
+        // is safe inside the mixer.
+        Mix_Pause(channel);
+    }
 }
 
 void SdlAudioEngine::deliverPendingNotices() {
@@ -177,24 +201,44 @@ void SdlAudioEngine::releaseChannel(int channel) {
     ended_[channel].store(0);
 }
 
-bool SdlAudioEngine::play(int channel, Mix_Chunk& chunk) {
+bool SdlAudioEngine::play(int channel, const std::uint8_t* samples, std::size_t bytes) {
     if (!validChannel(channel) || !slots_[channel].inUse) {
         return false;
     }
+    ChannelSlot& slot = slots_[channel];
+    ClickFreeVoice& voice = *voices_[channel];
+    const bool cutting = producingSound(channel);
+    // After the halt the mixer is done with the old chunk and its fades.
     halt(channel);
+    const std::int16_t* tail = nullptr;
+    std::size_t tailFrames = 0;
+    const std::size_t oldFrames = slot.chunk.alen / frameBytes_;
+    if (cutting && fades_ && voice.framesPlayed() < oldFrames) {
+        tail = reinterpret_cast<const std::int16_t*>(slot.chunk.abuf +
+                                                     voice.framesPlayed() * frameBytes_);
+        tailFrames = oldFrames - voice.framesPlayed();
+    }
+    voice.startFresh(tail, tailFrames, voice.gain());
+    slot.chunk =
+        Mix_Chunk{0, const_cast<Uint8*>(samples), static_cast<Uint32>(bytes), MIX_MAX_VOLUME};
+
     const std::uint64_t generation = ++lastGeneration_;
-    slots_[channel].generation = generation;
-    if (chunk.alen == 0) {
+    slot.generation = generation;
+    if (bytes == 0) {
         // Nothing left to play: the sound is at its end already.
-        ended_[channel].store(generation);
-        callWake();
+        recordEnd(channel, generation);
         return true;
+    }
+    // A halt of an idle channel leaves its effects in place.
+    Mix_UnregisterAllEffects(channel);
+    if (fades_) {
+        Mix_RegisterEffect(channel, &SdlAudioEngine::applyFades, nullptr, &voice);
     }
     // Armed before the start; the channel is idle, so nothing can end early.
     armed_[channel].store(generation);
-    if (Mix_PlayChannel(channel, &chunk, 0) < 0) {
+    if (Mix_PlayChannel(channel, &slot.chunk, 0) < 0) {
         armed_[channel].store(0);
-        slots_[channel].generation = 0;
+        slot.generation = 0;
         static bool told = false;
         if (!told) {
             told = true;
@@ -215,25 +259,46 @@ void SdlAudioEngine::halt(int channel) {
 }
 
 void SdlAudioEngine::pause(int channel) {
-    if (isSounding(channel)) {
+    if (!isSounding(channel)) {
+        return;
+    }
+    // The game asked for the stop: a sound that runs out meanwhile is no news.
+    armed_[channel].store(0);
+    if (fades_) {
+        voices_[channel]->requestPause();
+    } else {
         Mix_Pause(channel);
     }
 }
 
 void SdlAudioEngine::resume(int channel) {
-    if (isPaused(channel)) {
-        Mix_Resume(channel);
+    if (!isPaused(channel)) {
+        return;
+    }
+    const std::uint64_t generation = slots_[channel].generation;
+    armed_[channel].store(generation);
+    voices_[channel]->requestResume();
+    Mix_Resume(channel);
+    // It may have run out while it faded, before it was armed again: then
+    // this play is over at once.
+    if (Mix_Playing(channel) == 0 && armed_[channel].exchange(0) == generation) {
+        recordEnd(channel, generation);
     }
 }
 
-bool SdlAudioEngine::isSounding(int channel) const {
+// The mixer is putting the channel's samples out, maybe fading.
+bool SdlAudioEngine::producingSound(int channel) const {
     return validChannel(channel) && slots_[channel].inUse && Mix_Playing(channel) != 0 &&
            Mix_Paused(channel) == 0;
 }
 
+bool SdlAudioEngine::isSounding(int channel) const {
+    return producingSound(channel) && !voices_[channel]->pauseRequested();
+}
+
 bool SdlAudioEngine::isPaused(int channel) const {
     return validChannel(channel) && slots_[channel].inUse && Mix_Playing(channel) != 0 &&
-           Mix_Paused(channel) != 0;
+           (Mix_Paused(channel) != 0 || voices_[channel]->pauseRequested());
 }
 
 }  // namespace platform::qt

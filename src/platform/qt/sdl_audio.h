@@ -1,5 +1,7 @@
 #pragma once
 
+#include <SDL_mixer.h>
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -9,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-struct Mix_Chunk;
+#include "platform/qt/click_free_voice.h"
 
 namespace platform::qt {
 
@@ -48,14 +50,21 @@ public:
     // acquireChannel returns -1 when there is no channel to give.
     int acquireChannel(std::function<void()> onNaturalEnd);
     void releaseChannel(int channel);
-    // Starts the chunk from its beginning, cutting off whatever the channel
-    // was doing. Returns false if the mixer refused.
-    bool play(int channel, Mix_Chunk& chunk);
+    // Plays `bytes` of decoded samples from `samples`, which must stay valid
+    // until the channel is halted or plays something else. Whatever the
+    // channel was sounding is cut off and dies away under the new sound.
+    // Returns false if the mixer refused.
+    bool play(int channel, const std::uint8_t* samples, std::size_t bytes);
     // Stops the channel for good; no end notice follows for what was playing.
     void halt(int channel);
+    // Fades the channel out and holds its place; no end notice follows for
+    // a sound that runs out while it fades.
     void pause(int channel);
+    // Fades a paused channel in again where it was held.
     void resume(int channel);
+    // Playing and not paused or fading towards a pause.
     bool isSounding(int channel) const;
+    // Paused, or fading towards a pause, with a place to resume from.
     bool isPaused(int channel) const;
 
 private:
@@ -64,13 +73,18 @@ private:
         // The playback whose end is still news; 0 once it was halted.
         std::uint64_t generation = 0;
         std::function<void()> onNaturalEnd;
+        // What the mixer plays on the channel. Rewritten only while halted.
+        Mix_Chunk chunk{};
     };
 
     bool openOutput(std::string& failure);
     bool validChannel(int channel) const;
+    bool producingSound(int channel) const;
     void recordFinished(int channel);
+    void recordEnd(int channel, std::uint64_t generation);
     void callWake();
     static void onChannelFinished(int channel);
+    static void applyFades(int channel, void* samples, int bytes, void* voice);
 
     static std::atomic<SdlAudioEngine*> instance_;
 
@@ -81,6 +95,10 @@ private:
     int mixerChannels_ = 0;
     std::uint64_t lastGeneration_ = 0;
     std::array<ChannelSlot, kMaxChannels> slots_;
+    // Fades need 16-bit samples; without them channels start and stop hard.
+    bool fades_ = false;
+    // Shared with the audio thread, which runs their process().
+    std::array<std::unique_ptr<ClickFreeVoice>, kMaxChannels> voices_;
 
     // Shared with the audio thread. armed_ holds the generation of the playback
     // that may still end by itself (0 while halting, so a halt is never taken

@@ -25,6 +25,15 @@ void SdlWavePlayer::OpenWave(const std::string& path) {
                      path.c_str(), Mix_GetError());
         return;
     }
+    if (sample_->alen < engine_.frameBytes()) {
+        // A sound without samples would end the moment it starts, and a
+        // looping tune would restart itself without pause.
+        std::fprintf(stderr, "tumbrix: sound \"%s\" holds no audio; it stays silent\n",
+                     path.c_str());
+        Mix_FreeChunk(sample_);
+        sample_ = nullptr;
+        return;
+    }
     startByte_ = 0;
 }
 
@@ -66,22 +75,18 @@ void SdlWavePlayer::CloseWave() {
     if (sample_ == nullptr) {
         return;
     }
-    // Halted before the buffer goes: the mixer reads it through window_.
+    // Halted before the buffer goes: the mixer reads it until then.
     engine_.halt(channel_);
-    window_ = Mix_Chunk{};
     Mix_FreeChunk(sample_);
     sample_ = nullptr;
     startByte_ = 0;
 }
 
 void SdlWavePlayer::startPlayback() {
-    window_.allocated = 0;
-    window_.abuf = sample_->abuf + startByte_;
-    window_.alen = sample_->alen - static_cast<Uint32>(startByte_);
-    window_.volume = MIX_MAX_VOLUME;
+    const std::size_t start = startByte_;
     // Once this play has run out, a later one starts from the top again.
     startByte_ = 0;
-    engine_.play(channel_, window_);
+    engine_.play(channel_, sample_->abuf + start, sample_->alen - start);
 }
 
 void SdlWavePlayer::raiseNotice() {

@@ -12,7 +12,7 @@
 namespace platform::qt {
 
 // A wave player on one mixer channel of the shared engine. The whole file is
-// decoded at OpenWave; playing from a position plays the tail of that buffer.
+// decoded at OpenWave; playing from a position plays the rest of that buffer.
 class SdlWavePlayer final : public platform::WavePlayer {
 public:
     // The argument of onWaveNotify: playback ran to the end of the file (the
@@ -40,7 +40,6 @@ private:
     SdlAudioEngine& engine_;
     int channel_ = -1;
     Mix_Chunk* sample_ = nullptr;  // the whole decoded file; null when silent
-    Mix_Chunk window_{};           // the part of sample_ being played
     std::size_t startByte_ = 0;    // where the next fresh play begins
 };
 

@@ -75,6 +75,8 @@ TEST_F(HostServicesTest, ModalFormsReturnWhenHiddenAndEndingTheProgramUnwindsThe
     dialog.tmrAct->onTimer = [&] { host.windowOf(dialog)->close(); };
     host.showModal(dialog);
     EXPECT_FALSE(host.windowOf(dialog)->isVisible());
+    // The keys are back with the window that had them.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(host.windowOf(main)));
     EXPECT_TRUE(quitCodes.empty());
 
     // Ended from inside a message box over the dialog: both return.
@@ -121,6 +123,7 @@ TEST_F(HostServicesTest, WindowsFollowTheirFormsAfterEachDispatch) {
     showAndActivate(form);
     FormWindow* window = host.windowOf(form);
     QPushButton* button = window->canvas().buttonFor(form.okButton);
+    button->setFocus();
     host.dispatch([&] {
         form.caption = "Renamed";
         form.mousePointer = MousePointer::Custom;
@@ -130,6 +133,9 @@ TEST_F(HostServicesTest, WindowsFollowTheirFormsAfterEachDispatch) {
     EXPECT_EQ(window->windowTitle(), "Renamed");
     EXPECT_EQ(button->text(), "Go");
     EXPECT_FALSE(button->isVisible());
+    // Hidden, it no longer clicks on Space.
+    QTest::keyClick(window->windowHandle(), Qt::Key_Space);
+    EXPECT_EQ(form.clicks, 0);
     // The custom pointer hides the mouse over the game.
     const QImage pointer =
         window->canvas().cursor().pixmap().toImage().convertToFormat(QImage::Format_ARGB32);

@@ -1,8 +1,12 @@
+#include <QApplication>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 
 #include "game/frm_tumbrix.h"
+#include "platform/qt/dirty_tracker.h"
 #include "platform/qt/form_painter.h"
+#include "platform/qt/window_placement.h"
 #include "qt_test_support.h"
 
 namespace platform::qt::testing {
@@ -99,6 +103,69 @@ TEST_F(MainWindowTest, FrameAfterLoadShowsTheThreeBarsWithTheirGaps) {
     }
 }
 
+TEST_F(MainWindowTest, OnlyTheOldAndNewPlacesOfWhatChangedAreRepainted) {
+    using Rects = std::vector<QRect>;
+    DirtyTracker tracker;
+    Rects changed;
+    auto collect = [&](qreal scale = 1.0) {
+        changed.clear();
+        return tracker.collect(frm, scale, changed);
+    };
+    EXPECT_TRUE(collect());
+    EXPECT_FALSE(collect());
+    EXPECT_EQ(changed, Rects{}) << "an idle round repaints nothing";
+
+    // A ball shown, then moved: its new place, then its old and new ones.
+    frm.shpDot1.visible = true;
+    collect();
+    EXPECT_EQ(changed, Rects{QRect(401, 80, 41, 41)});
+    frm.shpDot1.left += 150;
+    frm.shpDot1.top += 15;
+    collect();
+    EXPECT_EQ(changed, (Rects{QRect(401, 80, 41, 41), QRect(411, 81, 41, 41)}));
+    // Its colour changed, or its shape: the same place, once.
+    frm.shpDot1.fillColor = rgb(1, 2, 3);
+    collect();
+    EXPECT_EQ(changed, (Rects{QRect(411, 81, 41, 41), QRect(411, 81, 41, 41)}));
+
+    // A caption changes its label; a hidden one changes nothing.
+    frm.lblScore.caption = "12";
+    frm.lblWrapAround.caption = "hidden";
+    collect();
+    EXPECT_EQ(changed, (Rects{QRect(359, 720, 128, 57), QRect(359, 720, 128, 57)}));
+
+    // A bonus item riding up repaints its frame and, clipped by it, its picture.
+    frm.fraSnail.visible = true;
+    collect();
+    frm.fraSnail.top -= 30;
+    collect();
+    EXPECT_EQ(changed, (Rects{QRect(576, 160, 96, 74), QRect(576, 158, 96, 74),
+                              QRect(576, 160, 96, 74), QRect(576, 158, 96, 74)}));
+
+    // Another scale or background: everything.
+    EXPECT_TRUE(collect(2.0));
+    frm.picture = "pause_screen";
+    EXPECT_TRUE(collect(2.0));
+    EXPECT_FALSE(collect(2.0));
+}
+
+TEST(WindowPlacement, DesignSizeWhereItFitsElseScaledDownToFitWholeAndCentred) {
+    const QSize design(844, 784);
+    const QMargins frame(4, 30, 4, 4);
+    constexpr int kMenu = 22;
+    // 1280 x 1024 under a 30-pixel panel: the design size, centred below it.
+    EXPECT_EQ(placeTitledWindow(design, kMenu, frame, QRect(0, 30, 1280, 994)),
+              QRect(218, 137, 844, 806));
+    // 1366 x 768: the height decides, and the frame fills it from top to bottom,
+    // so the title bar and the menu bar are on the screen.
+    const QRect laptop = placeTitledWindow(design, kMenu, frame, QRect(0, 0, 1366, 768));
+    EXPECT_EQ(laptop, QRect(300, 30, 766, 734));
+    EXPECT_EQ(laptop.marginsAdded(frame), QRect(296, 0, 774, 768));
+    // 2560 x 1440 at twice the scale: 1280 x 720 logical pixels.
+    EXPECT_EQ(placeTitledWindow(design, kMenu, frame, QRect(0, 0, 1280, 720)),
+              QRect(283, 30, 714, 686));
+}
+
 TEST_F(MainWindowTest, ClientAreaKeepsItsShapeWhenTheWindowIsResized) {
     showAndActivate(frm);
     FormWindow* window = host.windowOf(frm);
@@ -121,6 +188,49 @@ TEST_F(MainWindowTest, ClientAreaKeepsItsShapeWhenTheWindowIsResized) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return canvas.height() == 392; }, 2000));
     EXPECT_EQ(start->geometry(),
               QRect(QPoint(int(canvas.origin().x()) + 140, 160), QSize(145, 21)));
+}
+
+TEST_F(MainWindowTest, FocusModeCoverStaysBehindTheGameWhichKeepsTheKeys) {
+    showAndActivate(frm);
+    FormWindow* main = host.windowOf(frm);
+    host.dispatch([this] { frm.mnuNewGame1.onClick(); });
+    QTest::keyClick(main->windowHandle(), Qt::Key_F, Qt::ControlModifier);
+    FormWindow* cover = host.windowOf(frm.frmFullscreen());
+    ASSERT_TRUE(frm.mnuFocus.checked && cover != nullptr && cover->isVisible());
+    EXPECT_EQ(cover->geometry(), QGuiApplication::primaryScreen()->geometry());
+    EXPECT_TRUE(cover->windowFlags().testFlags(
+        Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnBottomHint));
+    EXPECT_EQ(QApplication::activeWindow(), main);
+
+    // The reminder at its design size in the top-left corner; black elsewhere.
+    const QImage shown = cover->canvas().grab().toImage();
+    const QRect reminder(8, 8, 203, 17);
+    int yellow = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            ASSERT_TRUE(reminder.contains(x, y) || shown.pixel(x, y) == qRgb(0, 0, 0)) << x << y;
+            yellow += shown.pixel(x, y) == qRgb(255, 255, 0);
+        }
+    }
+    EXPECT_GT(yellow, 30);
+
+    // Another program had the keys; a click on the cover gives them back to
+    // the game, not to the cover.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QTest::mouseClick(&cover->canvas(), Qt::LeftButton, {}, QPoint(400, 300));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
+
+    // Keys and menu shortcuts typed at the cover reach the game.
+    QTest::keyPress(cover->windowHandle(), Qt::Key_Left);
+    EXPECT_TRUE(frm.tmrMoveLeft1.enabled());
+    QTest::keyRelease(cover->windowHandle(), Qt::Key_Left);
+    EXPECT_TRUE(cover->actions().contains(main->formMenuBar()->actionFor(frm.mnuFocus)));
+    QTest::keyClick(cover->windowHandle(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_FALSE(frm.mnuFocus.checked || cover->isVisible());
+    EXPECT_TRUE(frm.gameInProgress && !frm.gamePaused);
 }
 
 }  // namespace

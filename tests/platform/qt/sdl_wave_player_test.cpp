@@ -12,10 +12,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "platform/qt/click_free_voice.h"
 
 namespace platform::qt {
 namespace {
@@ -25,6 +30,10 @@ using std::chrono::milliseconds;
 
 constexpr int kShortMs = 200;
 constexpr int kLongMs = 1000;
+constexpr int kSteadyLevel = 16000;
+constexpr int kQuietLevel = 3000;
+// A cut without a fade would step by a whole level between two samples.
+constexpr int kLargestSmoothStep = 1000;
 // Timing slack: the silent driver runs in 11 ms steps, and CI machines are busy.
 constexpr int kSlackMs = 150;
 
@@ -37,14 +46,91 @@ std::string le(std::uint32_t value, int bytes) {
     return out;
 }
 
-// A mono 16-bit PCM file at 22.05 kHz, so loading has to convert it to the
-// mixer's format. It holds silence: the silent driver only keeps time.
-void writeWav(const std::filesystem::path& path, std::uint32_t ms) {
-    const std::uint32_t dataBytes = 22050 * ms / 1000 * 2;
+// A 16-bit PCM file. `level(frame, frames)` gives each frame's value on
+// every channel.
+void writeWav(const std::filesystem::path& path, std::uint32_t ms, int rate, int channels,
+              const std::function<int(std::uint32_t, std::uint32_t)>& level) {
+    const std::uint32_t frames = std::uint32_t(rate) * ms / 1000;
+    const std::uint32_t dataBytes = frames * 2 * std::uint32_t(channels);
+    std::string data;
+    for (std::uint32_t frame = 0; frame < frames; ++frame) {
+        data.append(std::size_t(channels) * 2, '\0');
+        for (int channel = 0; channel < channels; ++channel) {
+            data.replace(data.size() - 2 * std::size_t(channels - channel), 2,
+                         le(std::uint32_t(level(frame, frames)), 2));
+        }
+    }
     std::ofstream(path, std::ios::binary)
-        << "RIFF" << le(36 + dataBytes, 4) << "WAVEfmt " << le(16, 4) << le(1, 2) << le(1, 2)
-        << le(22050, 4) << le(44100, 4) << le(2, 2) << le(16, 2) << "data" << le(dataBytes, 4)
-        << std::string(dataBytes, '\0');
+        << "RIFF" << le(36 + dataBytes, 4) << "WAVEfmt " << le(16, 4) << le(1, 2)
+        << le(std::uint32_t(channels), 2) << le(std::uint32_t(rate), 4)
+        << le(std::uint32_t(rate * channels * 2), 4) << le(std::uint32_t(channels * 2), 2)
+        << le(16, 2) << "data" << le(dataBytes, 4) << data;
+}
+
+// Mono at 22.05 kHz, so loading has to convert it to the mixer's format. It
+// holds silence: the silent driver only keeps time.
+void writeSilence(const std::filesystem::path& path, std::uint32_t ms) {
+    writeWav(path, ms, 22050, 1, [](std::uint32_t, std::uint32_t) { return 0; });
+}
+
+// What the mixer puts out, seen from its last stage on the audio thread.
+class OutputTap {
+public:
+    OutputTap() { Mix_SetPostMix(&OutputTap::onMix, this); }
+    ~OutputTap() { Mix_SetPostMix(nullptr, nullptr); }
+    OutputTap(const OutputTap&) = delete;
+    OutputTap& operator=(const OutputTap&) = delete;
+
+    // Keeps every sample from now on, after the last one before.
+    void record() {
+        const std::lock_guard lock(mutex_);
+        recorded_ = {last_};
+        recording_ = true;
+    }
+    std::vector<std::int16_t> recorded() {
+        const std::lock_guard lock(mutex_);
+        recording_ = false;
+        return recorded_;
+    }
+    // When the first buffer with sound in it was mixed.
+    void armFirstSound() {
+        firstSound_.store(Clock::time_point{});
+        armed_.store(true);
+    }
+    Clock::time_point firstSound() const { return firstSound_.load(); }
+
+private:
+    static void onMix(void* self, Uint8* stream, int bytes) {
+        auto& tap = *static_cast<OutputTap*>(self);
+        const auto* samples = reinterpret_cast<const std::int16_t*>(stream);
+        const std::size_t count = std::size_t(bytes) / 2;
+        const bool sound =
+            std::any_of(samples, samples + count, [](std::int16_t v) { return v != 0; });
+        if (sound && tap.armed_.exchange(false)) {
+            tap.firstSound_.store(Clock::now());
+        }
+        const std::lock_guard lock(tap.mutex_);
+        if (tap.recording_) {
+            tap.recorded_.insert(tap.recorded_.end(), samples, samples + count);
+        }
+        tap.last_ = count > 0 ? samples[count - 1] : std::int16_t{0};
+    }
+
+    std::mutex mutex_;
+    bool recording_ = false;
+    std::vector<std::int16_t> recorded_;
+    std::int16_t last_ = 0;
+    std::atomic<bool> armed_{false};
+    std::atomic<Clock::time_point> firstSound_{};
+};
+
+// The largest step between neighbouring samples of one output channel.
+int largestStep(const std::vector<std::int16_t>& samples) {
+    int largest = 0;
+    for (std::size_t i = 2; i < samples.size(); ++i) {
+        largest = std::max(largest, std::abs(samples[i] - samples[i - 2]));
+    }
+    return largest;
 }
 
 double msSince(Clock::time_point start) {
@@ -55,8 +141,19 @@ class SdlWavePlayerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         std::filesystem::create_directories(folder_);
-        writeWav(folder_ / "short.wav", kShortMs);
-        writeWav(folder_ / "long.wav", kLongMs);
+        writeSilence(folder_ / "short.wav", kShortMs);
+        writeSilence(folder_ / "long.wav", kLongMs);
+        // In the mixer's own format, so what it puts out is what they hold.
+        writeWav(folder_ / "steady.wav", kLongMs, 44100, 2,
+                 [](std::uint32_t, std::uint32_t) { return kSteadyLevel; });
+        writeWav(folder_ / "quiet.wav", kLongMs, 44100, 2,
+                 [](std::uint32_t, std::uint32_t) { return kQuietLevel; });
+        writeWav(folder_ / "rising.wav", kLongMs, 44100, 2,
+                 [](std::uint32_t frame, std::uint32_t frames) {
+                     return int(std::int64_t(frame) * kSteadyLevel / frames);
+                 });
+        writeSilence(folder_ / "empty.wav", 0);
+        std::ofstream(folder_ / "header-only.wav") << "RIFF" << le(4, 4) << "WAVE";
         std::ofstream(folder_ / "garbage.wav") << "this is no sound file at all\n";
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(folder_); }
@@ -152,6 +249,136 @@ TEST_F(SdlWavePlayerTest, EachNaturalEndGivesOneNoticeOnlyWhenDelivered) {
     EXPECT_EQ(notices, 2);
 }
 
+TEST_F(SdlWavePlayerTest, ATuneRestartedOnEachEndLoopsWithOneNoticePerEnd) {
+    int notices = 0;
+    auto player = openPlayer("short.wav", notices);
+    std::vector<double> ends;
+    const auto start = Clock::now();
+    player->onWaveNotify = [&](std::int32_t) {
+        ++notices;
+        ends.push_back(msSince(start));
+        player->SeekWave(0);
+        player->PlayWave(-1, -1, false);
+    };
+    player->PlayWave(-1, -1, false);
+    msUntilNotices(notices, 3);
+    ASSERT_EQ(ends.size(), 3u);
+    for (std::size_t i = 1; i < ends.size(); ++i) {
+        EXPECT_NEAR(ends[i] - ends[i - 1], kShortMs, kSlackMs / 2);
+    }
+}
+
+TEST_F(SdlWavePlayerTest, TwoPlayersSoundAtOnceAndEffectsStartWithinTwoBuffers) {
+    OutputTap tap;
+    int notices = 0;
+    auto steady = openPlayer("steady.wav", notices);
+    auto quiet = openPlayer("quiet.wav", notices);
+    steady->PlayWave(-1, -1, false);
+    quiet->PlayWave(-1, -1, false);
+    pumpFor(100);
+    tap.record();
+    pumpFor(100);
+    EXPECT_EQ(steady->WaveMode() + quiet->WaveMode(), 2 * WavePlayer::kModePlaying);
+    const std::vector<std::int16_t> mixed = tap.recorded();
+    ASSERT_GT(mixed.size(), 1000u);
+    EXPECT_EQ(std::count(mixed.begin() + 1, mixed.end(), kSteadyLevel + kQuietLevel),
+              std::ptrdiff_t(mixed.size() - 1));
+    quiet->CloseWave();
+
+    // From the call to the first mixed buffer that carries the sound: the
+    // mixer asks for a buffer every 11.6 ms.
+    std::vector<double> latencies;
+    for (int attempt = 0; attempt < 9; ++attempt) {
+        steady->StopWave();
+        steady->SeekWave(0);
+        pumpFor(40);
+        tap.armFirstSound();
+        const auto called = Clock::now();
+        steady->PlayWave(-1, -1, false);
+        pumpFor(60);
+        latencies.push_back(
+            std::chrono::duration<double, std::milli>(tap.firstSound() - called).count());
+    }
+    std::sort(latencies.begin(), latencies.end());
+    std::printf("effect latency: median %.1f ms, best %.1f ms, worst %.1f ms\n", latencies[4],
+                latencies.front(), latencies.back());
+    EXPECT_GE(latencies.front(), 0.0);
+    EXPECT_LT(latencies[4], 30.0);
+}
+
+TEST_F(SdlWavePlayerTest, StopResumeAndRestartFadeInsteadOfClicking) {
+    OutputTap tap;
+    int notices = 0;
+    {
+        auto steady = openPlayer("steady.wav", notices);
+        steady->PlayWave(-1, -1, false);
+        pumpFor(200);
+        tap.record();
+        steady->StopWave();
+        pumpFor(60);
+        const std::vector<std::int16_t> stopped = tap.recorded();
+        EXPECT_EQ(stopped.front(), kSteadyLevel);
+        EXPECT_EQ(stopped.back(), 0);
+        EXPECT_LT(largestStep(stopped), kLargestSmoothStep);
+
+        tap.record();
+        steady->PlayWave(-1, -1, false);
+        pumpFor(60);
+        const std::vector<std::int16_t> resumed = tap.recorded();
+        EXPECT_EQ(resumed.back(), kSteadyLevel);
+        EXPECT_LT(largestStep(resumed), kLargestSmoothStep);
+        steady->StopWave();
+        pumpFor(30);
+    }
+    // Cut half-way up, it dies away under its own new start from silence.
+    auto rising = openPlayer("rising.wav", notices);
+    rising->PlayWave(-1, -1, false);
+    pumpFor(500);
+    tap.record();
+    rising->SeekWave(0);
+    pumpFor(60);
+    const std::vector<std::int16_t> restarted = tap.recorded();
+    EXPECT_GT(restarted.front(), kSteadyLevel / 3);
+    EXPECT_LT(restarted.back(), kSteadyLevel / 10);
+    EXPECT_LT(largestStep(restarted), kLargestSmoothStep);
+    EXPECT_EQ(notices, 0);
+}
+
+TEST(ClickFreeVoice, FadesOutToAPauseAndInAgainAndLetsACutSoundDieAway) {
+    using Samples = std::vector<std::int16_t>;
+    ClickFreeVoice voice(2, 4);
+    Samples samples(16, 1000);
+    EXPECT_FALSE(voice.process(samples.data(), 8));
+    EXPECT_EQ(samples, Samples(16, 1000));
+
+    voice.requestPause();
+    samples.assign(16, 1000);
+    EXPECT_TRUE(voice.process(samples.data(), 8));
+    EXPECT_EQ(samples, (Samples{750, 750, 500, 500, 250, 250, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(voice.framesPlayed(), 16u);
+    voice.requestResume();
+    samples.assign(8, 1000);
+    EXPECT_FALSE(voice.process(samples.data(), 4));
+    EXPECT_EQ(samples, (Samples{250, 250, 500, 500, 750, 750, 1000, 1000}));
+
+    // The old sound was cut at full level: its rest fades out over one fade
+    // under the new sound, and sums stay within 16 bits.
+    const Samples old = {1000, -1000, 1000, -1000, 1000, -1000, 1000, -1000, 1000, -1000};
+    voice.startFresh(old.data(), 5, 1.0f);
+    samples.assign(12, 100);
+    EXPECT_FALSE(voice.process(samples.data(), 6));
+    EXPECT_EQ(samples, (Samples{1100, -900, 850, -650, 600, -400, 350, -150, 100, 100, 100, 100}));
+    EXPECT_EQ(voice.framesPlayed(), 6u);
+    const Samples loud(8, 30000);
+    voice.startFresh(loud.data(), 4, 0.5f);
+    samples.assign(2, -30000);
+    voice.process(samples.data(), 1);
+    EXPECT_EQ(samples, (Samples{-15000, -15000}));
+    samples.assign(2, 30000);
+    voice.process(samples.data(), 1);
+    EXPECT_EQ(samples, (Samples{32767, 32767}));
+}
+
 TEST_F(SdlWavePlayerTest, NoNoticeForStopSeekCloseOrDestruction) {
     int stopped = 0, restarted = 0, closed = 0, destroyed = 0;
     auto stopper = openPlayer("short.wav", stopped);
@@ -178,8 +405,8 @@ TEST_F(SdlWavePlayerTest, NoNoticeForStopSeekCloseOrDestruction) {
     EXPECT_EQ(stopped + closed + destroyed, 0);
 }
 
-TEST_F(SdlWavePlayerTest, MissingOrGarbageFileIsSilentWithOneLineOfComplaint) {
-    for (const char* name : {"no-such-file.wav", "garbage.wav"}) {
+TEST_F(SdlWavePlayerTest, MissingEmptyOrGarbageFileIsSilentWithOneLineOfComplaint) {
+    for (const char* name : {"no-such-file.wav", "garbage.wav", "empty.wav", "header-only.wav"}) {
         SCOPED_TRACE(name);
         int notices = 0;
         testing::internal::CaptureStderr();
