@@ -108,15 +108,19 @@ TEST_F(NewGameTest, APauseWhilePendingEventsRunLeavesTheGameToUnpause) {
     keyDown(keys::kEscape);
     expectRunning(true);
 
-    // A 1-player game after it, paused by showing the table: ENTER resumes
-    // it with ball 1 alone.
-    runtime.onDoEvents = [&] { frm->mnuShowHighScoreList.onClick(); };
-    frm->mnuNewGame1.onClick();
-    runtime.onDoEvents = nullptr;
-    EXPECT_EQ(logged("showModal"), 1u);
-    waitsBehindThePauseScreen();
-    keyDown(keys::kReturn);
-    expectRunning(false);
+    // 1-player games after it, paused by each menu command that pauses
+    // (Ctrl+H, Ctrl+I, Ctrl+A): ENTER resumes with ball 1 alone.
+    for (platform::MenuItem* command :
+         {&frm->mnuShowHighScoreList, &frm->mnuInstructions, &frm->mnuAbout}) {
+        SCOPED_TRACE(command->name);
+        runtime.onDoEvents = [command] { command->onClick(); };
+        frm->mnuNewGame1.onClick();
+        runtime.onDoEvents = nullptr;
+        waitsBehindThePauseScreen();
+        keyDown(keys::kReturn);
+        expectRunning(false);
+    }
+    EXPECT_EQ(std::tuple(logged("showModal"), logged("messageBox  About")), std::tuple(2u, 1u));
 }
 
 TEST_F(NewGameTest, TwoPlayerGamesRankZeroFirstThenTheOnePlayerScoreSilently) {
