@@ -130,4 +130,12 @@ void FrmTumbrix::Unpause() {
     mousePointer = platform::MousePointer::Custom;
 }
 
+void FrmTumbrix::applicationDeactivated() {
+    // A game left running behind another program would be lost unseen: it
+    // pauses as ESC would pause it, and ESC or ENTER resumes it.
+    if (gameInProgress && !gamePaused) {
+        Pause();
+    }
+}
+
 }  // namespace game

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "game/game_fixture.h"
+#include "platform/key_codes.h"
 
 namespace {
 
@@ -144,6 +145,22 @@ TEST_F(PauseTest, OnePlayerPauseLeavesBallTwoAloneAndNoGameNoPause) {
     runtime.log.clear();
     frm->Pause();
     EXPECT_TRUE(!frm->gamePaused && runtime.log.empty());
+}
+
+TEST_F(PauseTest, SwitchingToAnotherProgramPausesOnlyARunningGame) {
+    frm->tmrMoveRight1.setEnabled(true);
+    frm->applicationDeactivated();
+    EXPECT_TRUE(frm->gamePaused && frm->lblPause.visible && frm->savedSteer1 == 2);
+    // Already paused: no second pause, so the remembered roll survives.
+    runtime.log.clear();
+    frm->applicationDeactivated();
+    EXPECT_EQ(std::tuple(frm->savedSteer1, runtime.log.size()), std::tuple(2, 0u));
+    keyDown(platform::keys::kReturn);
+    EXPECT_TRUE(!frm->gamePaused && frm->tmrMoveRight1.enabled());
+
+    frm->Form_Load();
+    frm->applicationDeactivated();
+    EXPECT_FALSE(frm->gamePaused);
 }
 
 TEST_F(PauseTest, SunkBallsAreSettledOntoTheirBar) {

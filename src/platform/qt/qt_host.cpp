@@ -73,6 +73,16 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit, std::unique_ptr<KeyCloc
             });
         },
         std::move(keyClock));
+    focusWatch_ = std::make_unique<ApplicationFocusWatch>(
+        [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; },
+        [this] {
+            dispatch([this] {
+                // Index loop: a handler may open another window.
+                for (std::size_t i = 0; i < windows_.size(); ++i) {
+                    windows_[i]->form().applicationDeactivated();
+                }
+            });
+        });
     clock_.start();
 }
 

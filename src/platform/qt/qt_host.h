@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/game_clock.h"
+#include "platform/qt/application_focus_watch.h"
 #include "platform/qt/form_window.h"
 #include "platform/qt/keyboard_input.h"
 #include "platform/qt/picture_cache.h"
@@ -104,6 +105,7 @@ private:
     std::unique_ptr<WakeTimer> alarm_;
     GameClock clock_;
     std::unique_ptr<KeyboardInput> keyboard_;
+    std::unique_ptr<ApplicationFocusWatch> focusWatch_;
     // No more game code runs (the program ended or is reporting an error).
     bool stopped_ = false;
     bool ended_ = false;

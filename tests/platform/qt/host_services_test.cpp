@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/numeric.h"
+#include "platform/qt/application_focus_watch.h"
 #include "qt_test_support.h"
 
 namespace platform::qt::testing {
@@ -142,6 +143,28 @@ TEST_F(HostServicesTest, WindowsFollowTheirFormsAfterEachDispatch) {
     QImage blank(32, 32, QImage::Format_ARGB32);
     blank.fill(Qt::transparent);
     EXPECT_EQ(pointer, blank);
+}
+
+TEST(ApplicationFocusWatch, OnlyStayingInactiveCountsAsSwitchingAway) {
+    bool active = false;
+    int deactivations = 0;
+    ApplicationFocusWatch watch([&] { return active; }, [&] { ++deactivations; });
+    // Focus passing to a box of the game: inactive for a moment, then active.
+    watch.stateChanged(Qt::ApplicationInactive);
+    EXPECT_TRUE(watch.pending());
+    watch.stateChanged(Qt::ApplicationActive);
+    EXPECT_FALSE(watch.pending());
+    // Another program took the focus and kept it: told once.
+    watch.stateChanged(Qt::ApplicationInactive);
+    watch.stateChanged(Qt::ApplicationHidden);
+    watch.check();
+    EXPECT_EQ(deactivations, 1);
+    EXPECT_FALSE(watch.pending());
+    // Active again by the time the moment has passed: nothing.
+    watch.stateChanged(Qt::ApplicationInactive);
+    active = true;
+    watch.check();
+    EXPECT_EQ(deactivations, 1);
 }
 
 TEST_F(HostServicesTest, PostedCallsRunOnTheGuiThread) {
