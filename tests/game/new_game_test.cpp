@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "game/game_fixture.h"
 #include "platform/key_codes.h"
@@ -109,11 +110,17 @@ TEST_F(NewGameTest, APauseWhilePendingEventsRunLeavesTheGameToUnpause) {
     expectRunning(true);
 
     // 1-player games after it, paused by each menu command that pauses
-    // (Ctrl+H, Ctrl+I, Ctrl+A): ENTER resumes with ball 1 alone.
-    for (platform::MenuItem* command :
-         {&frm->mnuShowHighScoreList, &frm->mnuInstructions, &frm->mnuAbout}) {
-        SCOPED_TRACE(command->name);
-        runtime.onDoEvents = [command] { command->onClick(); };
+    // (Ctrl+H, Ctrl+I, Ctrl+A) and by switching to another program: ENTER
+    // resumes each with ball 1 alone.
+    const std::pair<const char*, std::function<void()>> pausers[] = {
+        {"Ctrl+H", [&] { frm->mnuShowHighScoreList.onClick(); }},
+        {"Ctrl+I", [&] { frm->mnuInstructions.onClick(); }},
+        {"Ctrl+A", [&] { frm->mnuAbout.onClick(); }},
+        {"another program", [&] { frm->applicationDeactivated(); }},
+    };
+    for (const auto& [way, pause] : pausers) {
+        SCOPED_TRACE(way);
+        runtime.onDoEvents = pause;
         frm->mnuNewGame1.onClick();
         runtime.onDoEvents = nullptr;
         waitsBehindThePauseScreen();
