@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "platform/runtime.h"
 #include "scores/main_window_link.h"
@@ -34,11 +35,13 @@ public:
 private:
     std::array<ScoreEntry, kTableSize> tableFromLabels() const;
     void tableToLabels(const std::array<ScoreEntry, kTableSize>& table);
-    std::filesystem::path chooseScoreFile();
+    // Where the table is kept; nothing when there is no place for it and
+    // the table lives in the labels for this run only.
+    std::optional<std::filesystem::path> chooseScoreFile();
 
     platform::Runtime& runtime_;
     MainWindowLink& mainWindow_;
-    std::filesystem::path scoreFile_;
+    std::optional<std::filesystem::path> scoreFile_;
 };
 
 }  // namespace scores

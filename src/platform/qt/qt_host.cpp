@@ -49,7 +49,7 @@ private:
 
 }  // namespace
 
-QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
+QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit, std::unique_ptr<KeyClock> keyClock)
     : wavePlayers_(std::move(wavePlayers)),
       quit_(std::move(quit)),
       alarm_(makeWakeTimer()),
@@ -71,7 +71,8 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
                     form.keyUp(action.keyCode, action.shift);
                 }
             });
-        });
+        },
+        std::move(keyClock));
     focusWatch_ = std::make_unique<ApplicationFocusWatch>(
         [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; },
         [this] {
