@@ -40,7 +40,13 @@ void FrmHighScores::cmdContinue_Click() {
 
 std::optional<std::filesystem::path> FrmHighScores::chooseScoreFile() {
     const std::string folder = runtime_.appPath();
-    const bool writable = platform::files::isWritableFolder(folder);
+    // An installed game's folder is marked so: its table goes to the user's
+    // data folder even where the folder could be written (by root, or in a
+    // prefix of the user's own).
+    std::error_code unknown;
+    const bool installed =
+        std::filesystem::exists(std::filesystem::path(folder) / kInstalledMarker, unknown);
+    const bool writable = !installed && platform::files::isWritableFolder(folder);
     std::string dataHome;
     std::string home;
     if (!writable) {

@@ -19,6 +19,10 @@ class FrmHighScores : public ui::HighScoresDesign {
 public:
     FrmHighScores(platform::Runtime& runtime, MainWindowLink& mainWindow);
 
+    // The file an installer puts beside the program: its table is kept in
+    // the user's data folder, never beside the program.
+    static constexpr const char* kInstalledMarker = "tumbrix.installed";
+
     void load() override { Form_Load(); }
 
     void Form_Load();

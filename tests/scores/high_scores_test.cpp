@@ -299,6 +299,19 @@ TEST_F(HighScoresTest, WithoutAnAbsoluteHomeTheTableIsNeverRelativeAndAtWorstKep
     EXPECT_TRUE(std::filesystem::is_empty(work));
 }
 
+TEST_F(HighScoresTest, AMarkedInstalledCopyKeepsItsTableInTheDataFolderEvenWhereItCouldWrite) {
+    writeTable({{"SHIPPED", "50"}});
+    std::ofstream(runtime.folder() / FrmHighScores::kInstalledMarker) << "installed\n";
+    runtime.env["XDG_DATA_HOME"] = (runtime.folder() / "data").string();
+    startProgram();
+    frm->userName = "ABC";
+    rank(70);
+    // Started from the shipped table, which stays as it came.
+    EXPECT_EQ(contentOf(runtime.folder() / "data/tumbrix/Tumbrix.txt").substr(0, 24),
+              "\"ABC\"\r\n\"70\"\r\n\"SHIPPED\"\r\n");
+    EXPECT_EQ(fileContent(), "\"SHIPPED\"\r\n\"50\"\r\n");
+}
+
 TEST(ScoreFileLocationTest, AnInstalledGameKeepsItsTableInTheUsersDataFolder) {
     auto fileFor = [](bool portable, const char* dataHome, const char* home = "/home/u") {
         auto location = locateScoreFile("/opt/tumbrix", portable, dataHome, home);
