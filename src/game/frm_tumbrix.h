@@ -206,6 +206,9 @@ private:
     }
 
     platform::Runtime& runtime_;
+    // Counts new games begun, so that one begun while another processes its
+    // pending events is seen to have replaced it.
+    std::uint32_t newGameStarts_ = 0;
     std::unique_ptr<scores::FrmHighScores> frmHighScores_;
     std::unique_ptr<ui::FullscreenDesign> frmFullscreen_;
     std::unique_ptr<ui::FrmInstructions> frmInstructions_;

@@ -20,6 +20,7 @@ void FrmTumbrix::cmdNewGame2_Click() {
 }
 
 void FrmTumbrix::startNewGame(bool twoPlayers) {
+    const std::uint32_t thisStart = ++newGameStarts_;
     cmdNewGame1.visible = false;
     cmdNewGame2.visible = false;
     if (gamePaused) {
@@ -70,6 +71,11 @@ void FrmTumbrix::startNewGame(bool twoPlayers) {
     gameInProgress = true;
     runtime_.doEvents();
     restartingSounds = false;
+    if (newGameStarts_ != thisStart) {
+        // Another new game started while pending events ran (a second click,
+        // a held shortcut) and has set itself up whole: it is the game now.
+        return;
+    }
 
     // A pause that came while pending events ran (ESC, or a menu command
     // that pauses) keeps the new game behind the pause screen: showing the

@@ -130,6 +130,25 @@ TEST_F(NewGameTest, APauseWhilePendingEventsRunLeavesTheGameToUnpause) {
     EXPECT_EQ(std::tuple(logged("showModal"), logged("messageBox  About")), std::tuple(2u, 1u));
 }
 
+TEST_F(NewGameTest, ANewGameBegunWhilePendingEventsRunIsTheGameFromThenOn) {
+    // A second click, or a held shortcut, reaches the other new-game command
+    // while the first one processes pending events: the later game is set up
+    // whole, and the earlier one adds nothing of its own kind to it.
+    for (bool laterTwoPlayers : {false, true, false}) {
+        SCOPED_TRACE(laterTwoPlayers ? "2 players inside 1" : "1 player inside 2");
+        bool clicked = false;
+        runtime.onDoEvents = [&] {
+            if (!clicked) {
+                clicked = true;
+                (laterTwoPlayers ? frm->mnuNewGame2 : frm->mnuNewGame1).onClick();
+            }
+        };
+        (laterTwoPlayers ? frm->mnuNewGame1 : frm->mnuNewGame2).onClick();
+        runtime.onDoEvents = nullptr;
+        expectRunning(laterTwoPlayers);
+    }
+}
+
 TEST_F(NewGameTest, TwoPlayerGamesRankZeroFirstThenTheOnePlayerScoreSilently) {
     // As the first game, a 2-player game ranks a score of 0: only a negative
     // own entry, edited into the file after start-up, shows the call.

@@ -12,6 +12,8 @@ namespace {
 constexpr float kDeadBand = 200;
 // The gap is 1500 twips wide, right of its bar's left half.
 constexpr float kHalfGap = 750;
+// Far enough from the gap's centre to land on a half.
+constexpr float kOffGap = 3000;
 
 }  // namespace
 
@@ -45,8 +47,11 @@ void Autopilot::pilot(const platform::Shape& ball, std::int16_t leftKey, std::in
         return;
     }
     float target = below->left + below->width + kHalfGap;
+    if (losing_) {
+        target += target > kOffGap * 2 ? -kOffGap : kOffGap;
+    }
     for (const platform::Frame* item : {&frm_.fraSnail, &frm_.fraGhost}) {
-        if (below == &frm_.shpLine1 && item->visible) {
+        if (below == &frm_.shpLine1 && item->visible && !losing_) {
             target = item->left + item->width / 2;
         }
     }

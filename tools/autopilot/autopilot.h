@@ -20,6 +20,9 @@ public:
 
     // Looks at the playfield and presses what is needed; call once a tick.
     void steer();
+    // From now on each ball is steered onto a solid part of the bar beneath
+    // instead, so that the game ends (or back again).
+    void playToLose(bool losing) { losing_ = losing; }
 
 private:
     void pilot(const platform::Shape& ball, std::int16_t leftKey, std::int16_t rightKey,
@@ -27,6 +30,7 @@ private:
 
     const game::FrmTumbrix& frm_;
     Press press_;
+    bool losing_ = false;
 };
 
 }  // namespace autopilot
