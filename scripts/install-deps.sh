@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libsdl2-mixer-dev libgtest-dev libbenchmark-dev
+    clang-14 libclang-rt-14-dev
     fonts-comic-neue fonts-liberation2 fonts-texgyre
 )
 # The SVG module's development package has two names across releases.

@@ -1,28 +1,12 @@
 #include "scores/frm_high_scores.h"
 
-#include <algorithm>
 #include <iostream>
 
 #include "platform/files.h"
-#include "platform/numeric.h"
 #include "scores/score_file_location.h"
+#include "scores/score_ranking.h"
 
 namespace scores {
-
-namespace {
-
-// The value a score text is ranked by.
-double valueOf(const std::string& scoreText) {
-    return platform::leadingNumber(scoreText);
-}
-
-// A score text as a 16-bit number for the main window. Text from an edited
-// file may hold anything: it is clamped rather than overflowing.
-std::int16_t publishedValue(const std::string& scoreText) {
-    return platform::roundToInt16(std::clamp(valueOf(scoreText), -32768.0, 32767.0));
-}
-
-}  // namespace
 
 FrmHighScores::FrmHighScores(platform::Runtime& runtime, MainWindowLink& mainWindow)
     : runtime_(runtime), mainWindow_(mainWindow) {
@@ -108,40 +92,15 @@ void FrmHighScores::WriteScores() {
 }
 
 void FrmHighScores::CalculateHighScores() {
-    const double score = mainWindow_.getScore1();
+    const std::int16_t score = mainWindow_.getScore1();
     const std::string userName = mainWindow_.getUserName();
     ReadScores();
-
-    // The player's own entry, or the last one: the score must beat it.
-    std::size_t own = 1;
-    while (own < kTableSize && lblName[own].caption != userName) {
-        ++own;
-    }
-    if (!(valueOf(lblHighScore[own].caption) < score)) {
+    Table table = tableFromLabels();
+    if (!rankScore(table, userName, score)) {
         return;
     }
-
-    // Equal scores stay above the new one.
-    std::size_t place = 1;
-    while (place < kTableSize && !(valueOf(lblHighScore[place].caption) < score)) {
-        ++place;
-    }
-    // The entry that drops out: the player's own at or below the new place,
-    // else the last.
-    std::size_t dropped = kTableSize;
-    for (std::size_t k = kTableSize; k >= place; --k) {
-        if (lblName[k].caption == userName) {
-            dropped = k;
-        }
-    }
-    for (std::size_t m = dropped; m > place; --m) {
-        lblHighScore[m].caption = lblHighScore[m - 1].caption;
-        lblName[m].caption = lblName[m - 1].caption;
-    }
-    lblHighScore[place].caption = platform::decimalText(mainWindow_.getScore1());
-    lblName[place].caption = userName;
+    tableToLabels(table);
     WriteScores();
-
     if (mainWindow_.getGameInProgress()) {
         runtime_.messageBox("You have a new high score!!!", "New High Score");
     }
@@ -150,16 +109,9 @@ void FrmHighScores::CalculateHighScores() {
 void FrmHighScores::UpdateHighScores() {
     const std::string userName = mainWindow_.getUserName();
     ReadScores();
-    std::size_t own = 1;
-    mainWindow_.setTopScore(publishedValue(lblHighScore[1].caption));
-    while (own < kTableSize && lblName[own].caption != userName) {
-        ++own;
-    }
-    if (lblName[own].caption != userName) {
-        mainWindow_.setPersonalBest(0);
-    } else {
-        mainWindow_.setPersonalBest(publishedValue(lblHighScore[own].caption));
-    }
+    const PublishedScores published = publishedScores(tableFromLabels(), userName);
+    mainWindow_.setTopScore(published.topScore);
+    mainWindow_.setPersonalBest(published.personalBest);
 }
 
 }  // namespace scores

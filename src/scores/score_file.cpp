@@ -1,5 +1,7 @@
 #include "scores/score_file.h"
 
+#include <algorithm>
+
 namespace scores {
 
 namespace {
@@ -95,6 +97,10 @@ bool FieldReader::next(std::string& field) {
         ++position_;
     }
     field.assign(content_.substr(start, position_ - start));
+    // The file cannot hold a double quote inside a field: written back, it
+    // would end the field there and lose the rest. It becomes an
+    // apostrophe, as in a player's name.
+    std::replace(field.begin(), field.end(), '"', '\'');
     skipToDelimiter();
     return true;
 }

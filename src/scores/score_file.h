@@ -24,7 +24,9 @@ constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
 // comma or line end is skipped; any other field runs to the next comma or
 // line end. Values are text. Lines that are empty or hold only blanks are
 // not fields (the game never writes them; an editor may add them), and a
-// UTF-8 byte-order mark at the start is skipped.
+// UTF-8 byte-order mark at the start is skipped. A double quote inside an
+// unquoted field is read as an apostrophe, so that every field read is
+// written back and read again unchanged.
 class FieldReader {
 public:
     explicit FieldReader(std::string_view content);

@@ -47,15 +47,36 @@ TEST(ScoreFileTest, AnOddFieldSetsANameAndLeavesTheRestAsItWas) {
 }
 
 TEST(ScoreFileTest, FieldsFollowTheReadingRules) {
-    FieldReader reader("  \"quoted\" tail ,plain text\r\n  spaced\n\"open quote\r\nlast");
+    FieldReader reader(
+        "  \"quoted\" tail ,plain text\r\n  spaced\n\"open quote\r\nO\"NEIL \"JR\",last");
     std::vector<std::string> fields;
     std::string field;
     while (reader.next(field)) {
         fields.push_back(field);
     }
-    // An unterminated quote ends with its line rather than swallowing the file.
-    EXPECT_EQ(fields,
-              (std::vector<std::string>{"quoted", "plain text", "spaced", "open quote", "last"}));
+    // An unterminated quote ends with its line rather than swallowing the
+    // file; a quote inside an unquoted field, which the file could not hold,
+    // is read as an apostrophe.
+    EXPECT_EQ(fields, (std::vector<std::string>{"quoted", "plain text", "spaced", "open quote",
+                                                "O'NEIL 'JR'", "last"}));
+}
+
+TEST(ScoreFileTest, AWholeTableWithCrOnlyOrLfOnlyLineEndsReadsTheSame) {
+    Table table;
+    for (std::size_t i = 0; i < kTableSize; ++i) {
+        table[i] = {"P" + std::to_string(i + 1), std::to_string(99 - int(i))};
+    }
+    std::string file = formatEntries(table);
+    for (const char* lineEnd : {"\r", "\n"}) {
+        std::string edited;
+        for (std::size_t at = 0, end; (end = file.find("\r\n", at)) != std::string::npos;
+             at = end + 2) {
+            edited += file.substr(at, end - at) + lineEnd;
+        }
+        Table back;
+        readEntries(edited, back);
+        EXPECT_EQ(flattened(back), flattened(table)) << testing::PrintToString(lineEnd);
+    }
 }
 
 TEST(ScoreFileTest, BlankLinesAreNotFieldsAndALeadingByteOrderMarkIsSkipped) {
@@ -103,12 +124,16 @@ TEST(ScoreFileTest, HostileBytesNeverCrashOrOverfill) {
     for (const std::string& content : samples) {
         Table table;
         readEntries(content, table);
-        // No field can carry a line end, so a rewrite is always 32 lines.
+        // No field can carry a line end or a quote, so a rewrite is always
+        // 32 lines and reads back as the same table.
         for (const std::string& field : flattened(table)) {
-            ASSERT_EQ(field.find_first_of("\r\n"), std::string::npos);
+            ASSERT_EQ(field.find_first_of("\r\n\""), std::string::npos);
         }
         std::string rewritten = formatEntries(table);
         ASSERT_EQ(std::count(rewritten.begin(), rewritten.end(), '\n'), 32);
+        Table back;
+        readEntries(rewritten, back);
+        ASSERT_EQ(flattened(back), flattened(table));
     }
 }
 
