@@ -58,20 +58,50 @@ bool createIfMissing(const std::filesystem::path& path) {
     return true;
 }
 
+namespace {
+
+// The file a path names, followed through symbolic links; nothing for a
+// chain of links too long to be anything but a loop.
+std::optional<std::filesystem::path> throughLinks(std::filesystem::path path) {
+    for (int link = 0; link < 40; ++link) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(path, error)) {
+            return path;
+        }
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) {
+            return path;
+        }
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 bool replaceAtomically(const std::filesystem::path& path, const std::string& content,
                        std::string& error) {
+    // A file reached through a symbolic link (kept in a synced folder, say)
+    // is replaced where it is, and the link stays; a link to a folder that
+    // is not there fails like a missing folder.
+    const std::optional<std::filesystem::path> linked = throughLinks(path);
+    if (!linked) {
+        error = std::strerror(ELOOP);
+        return false;
+    }
+    const std::filesystem::path& file = *linked;
     // A file the user made read-only stays as it is, even for root, who
     // could otherwise replace it.
     mode_t mode = 0644;
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
+    if (::stat(file.c_str(), &existing) == 0) {
         mode = existing.st_mode & 07777;
-        if ((mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) {
+        if ((mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0) {
             error = std::strerror(EACCES);
             return false;
         }
     }
-    std::string temporary = path.string() + ".XXXXXX";
+    std::string temporary = file.string() + ".XXXXXX";
     int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         error = std::strerror(errno);
@@ -104,7 +134,7 @@ bool replaceAtomically(const std::filesystem::path& path, const std::string& con
         ::unlink(temporary.c_str());
         return false;
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::rename(temporary.c_str(), file.c_str()) != 0) {
         error = std::strerror(errno);
         ::unlink(temporary.c_str());
         return false;

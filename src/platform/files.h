@@ -18,7 +18,9 @@ bool createIfMissing(const std::filesystem::path& path);
 
 // Replaces the file's content in one step: the bytes go to a temporary file
 // in the same folder, which is then renamed over the file, so a failure
-// never leaves a half-written file. On failure returns false and sets error.
+// never leaves a half-written file. A symbolic link is followed: the file it
+// names is replaced and the link kept. On failure returns false and sets
+// error.
 bool replaceAtomically(const std::filesystem::path& path, const std::string& content,
                        std::string& error);
 

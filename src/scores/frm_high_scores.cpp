@@ -46,6 +46,7 @@ std::optional<std::filesystem::path> FrmHighScores::chooseScoreFile() {
         return std::nullopt;
     }
     prepareScoreFile(*location);
+    inDataFolder_ = location->seedFrom.has_value();
     return location->file;
 }
 
@@ -83,6 +84,12 @@ void FrmHighScores::ReadScores() {
 void FrmHighScores::WriteScores() {
     if (!scoreFile_) {
         return;  // kept for this run only, as start-up said
+    }
+    if (inDataFolder_) {
+        // The user's data folder is the game's own: made again if it has
+        // gone since start-up, so the score is not lost with it.
+        std::error_code ignored;
+        std::filesystem::create_directories(scoreFile_->parent_path(), ignored);
     }
     std::string error;
     if (!platform::files::replaceAtomically(*scoreFile_, formatEntries(tableFromLabels()), error)) {

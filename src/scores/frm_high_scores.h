@@ -46,6 +46,8 @@ private:
     platform::Runtime& runtime_;
     MainWindowLink& mainWindow_;
     std::optional<std::filesystem::path> scoreFile_;
+    // The table is kept in the user's data folder, which the game made.
+    bool inDataFolder_ = false;
 };
 
 }  // namespace scores

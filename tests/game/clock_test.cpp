@@ -58,12 +58,19 @@ TEST_F(ClockTest, TheWraparoundNoticeShowsFrom90To94AndTheScoreStopsAt32767) {
     }
     EXPECT_EQ(shown, (std::vector<bool>{false, true, true, true, true, true, false, false}));
 
-    // A very long game keeps the highest score it can hold.
+    // A game longer than 32767 seconds keeps the highest score it can hold,
+    // ends with it, and enters it into the table: nothing overflows.
     frm->elapsedSeconds = 32766;
     frm->tmrScoreLevel_Timer();
     EXPECT_EQ(frm->score1, 32767);
     frm->tmrScoreLevel_Timer();
     EXPECT_EQ(std::tuple(frm->score1, frm->lblScore.caption), std::tuple(32767, "32768"));
+    frm->shpDot1.top = -1;
+    frm->CheckGameOver();
+    ASSERT_FALSE(runtime.messages.empty());
+    EXPECT_EQ(runtime.messages[0].prompt, "TESTER's Final Score:  32767");
+    EXPECT_EQ(std::tuple(frm->frmHighScores().lblHighScore[1].caption, frm->personalBest),
+              std::tuple("32767", 32767));
 }
 
 }  // namespace

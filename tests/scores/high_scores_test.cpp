@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
 #include <future>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -250,6 +252,151 @@ TEST_F(HighScoresTest, AReadOnlyTableIsStillReadAndShownButNotReplaced) {
     // The next read shows the file's table again.
     window().UpdateHighScores();
     EXPECT_EQ(std::tuple(names()[0], frm->personalBest), std::tuple("X=200", 50));
+}
+
+TEST_F(HighScoresTest, SomethingElseInTheTablesPlaceIsKeptWhileTheRunKeepsTheScore) {
+    namespace fs = std::filesystem;
+    // Saves that cannot be made say so in one line; the window keeps the
+    // new entry for the rest of the run.
+    auto rankExpectingOneComplaint = [&](std::int16_t score, const char* reason) {
+        testing::internal::CaptureStderr();
+        rank(score);
+        const std::string error = testing::internal::GetCapturedStderr();
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+        EXPECT_EQ(std::tuple(names()[0], frm->personalBest),
+                  std::tuple("ABC=" + std::to_string(score), score));
+    };
+
+    // A folder by the table's name, with something in it.
+    fs::remove(file());
+    fs::create_directories(file());
+    std::ofstream(file() / "keep.txt") << "mine";
+    startProgram();
+    frm->userName = "ABC";
+    EXPECT_EQ(names(), padded({}));
+    rankExpectingOneComplaint(5, "Is a directory");
+    EXPECT_EQ(contentOf(file() / "keep.txt"), "mine");
+    fs::remove_all(file());
+
+    // A link to a table kept elsewhere: saved there, and the link stays.
+    const fs::path elsewhere = runtime.folder() / "synced";
+    fs::create_directories(elsewhere);
+    std::ofstream(elsewhere / "table.txt") << "\"X\"\r\n\"9\"\r\n";
+    fs::create_symlink(elsewhere / "table.txt", file());
+    rank(10);
+    EXPECT_TRUE(fs::is_symlink(file()));
+    EXPECT_EQ(contentOf(elsewhere / "table.txt").substr(0, 21),
+              "\"ABC\"\r\n\"10\"\r\n\"X\"\r\n\"9\"");
+
+    // A dangling link into a folder that is not there (a drive not mounted):
+    // nothing is read, the save fails and the link is left for next time.
+    fs::remove(file());
+    fs::create_symlink(runtime.folder() / "unmounted" / "table.txt", file());
+    startProgram();
+    frm->userName = "ABC";
+    EXPECT_EQ(names(), padded({}));
+    rankExpectingOneComplaint(7, "No such file or directory");
+    EXPECT_TRUE(fs::is_symlink(file()) && !fs::exists(file()));
+
+    // A dangling link into a folder that is there: start-up creates the
+    // table it names, as for a missing file, and saves go there.
+    fs::remove(file());
+    fs::create_symlink(elsewhere / "new.txt", file());
+    startProgram();
+    frm->userName = "ABC";
+    rank(8);
+    EXPECT_TRUE(fs::is_symlink(file()));
+    EXPECT_EQ(contentOf(elsewhere / "new.txt").substr(0, 12), "\"ABC\"\r\n\"8\"\r\n");
+}
+
+TEST_F(HighScoresTest, TenMegabytesOfGarbageAreReadAsFarAsATableCanGoAndSavedAsATable) {
+    std::mt19937 random(13);
+    std::string garbage(10 << 20, '\0');
+    std::generate(garbage.begin(), garbage.end(), [&] { return static_cast<char>(random()); });
+    std::ofstream(file(), std::ios::binary) << garbage;
+    window().UpdateHighScores();
+    const Strings read = names();
+    // The next save writes the 16 entries read, with the new score in its
+    // place, as a clean 32-line table that reads back the same.
+    rank(32767);
+    const std::string saved = fileContent();
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 32);
+    EXPECT_LE(saved.size(), kMaxFileBytes + 4 * 32);
+    const Strings written = names();
+    EXPECT_EQ(std::count(written.begin(), written.end(), "ABC=32767"), 1);
+    window().UpdateHighScores();
+    EXPECT_EQ(names(), written);
+    // Every entry read is kept but the one the new score pushed out.
+    int lost = 0;
+    for (const std::string& entry : read) {
+        lost += std::find(written.begin(), written.end(), entry) == written.end();
+    }
+    EXPECT_EQ(lost, 1);
+}
+
+TEST_F(HighScoresTest, ATableWhoseFolderGoesBetweenReadAndWriteLosesNoScore) {
+    namespace fs = std::filesystem;
+    // A copy run from a folder that is then deleted: the save fails with one
+    // line and the window keeps the score for the run.
+    const fs::path program = runtime.folder() / "program";
+    fs::create_directories(program);
+    runtime.programFolder = program;
+    startProgram();
+    frm->userName = "ABC";
+    fs::remove_all(program);
+    testing::internal::CaptureStderr();
+    rank(5);
+    const std::string error = testing::internal::GetCapturedStderr();
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+    window().UpdateHighScores();
+    EXPECT_EQ(std::tuple(names()[0], frm->personalBest), std::tuple("ABC=5", 5));
+
+    // An installed game's data folder is the game's own: made again.
+    fs::create_directories(program);
+    std::ofstream(program / FrmHighScores::kInstalledMarker) << "installed\n";
+    runtime.env["XDG_DATA_HOME"] = (runtime.folder() / "data").string();
+    startProgram();
+    frm->userName = "ABC";
+    fs::remove_all(runtime.folder() / "data");
+    rank(6);
+    EXPECT_EQ(contentOf(runtime.folder() / "data/tumbrix/Tumbrix.txt").substr(0, 12),
+              "\"ABC\"\r\n\"6\"\r\n");
+}
+
+TEST_F(HighScoresTest, NamesOfEveryKindAreStoredWholeOnceAndFoundAgain) {
+    // Non-ASCII letters, 10,000 characters, control characters, quotes.
+    const std::pair<std::string, std::string> logins[] = {
+        {"jos\xc3\xa9 \xc3\xb1u\xc3\xb1"
+         "ez",
+         "JOS\xc3\x89 \xc3\x91U\xc3\x91"
+         "EZ"},
+        {std::string(10000, 'z'), std::string(10000, 'Z')},
+        {"ann\tlee\r\n\x01", "ANN LEE"},
+        {"o\"neil \"jr\"", "O'NEIL 'JR'"},
+    };
+    std::int16_t score = 10;
+    for (const auto& [login, stored] : logins) {
+        SCOPED_TRACE(stored.substr(0, 20));
+        runtime.env["LOGIN"] = login;
+        startProgram();
+        ASSERT_EQ(frm->userName, stored);
+        rank(++score);
+        // The next run finds the entry again and replaces it, never adding
+        // a second one.
+        startProgram();
+        EXPECT_EQ(frm->personalBest, score);
+        rank(++score);
+        const Strings table = names();
+        EXPECT_EQ(std::count_if(table.begin(), table.end(),
+                                [&](const std::string& row) {
+                                    return row.substr(0, row.rfind('=')) == stored;
+                                }),
+                  1);
+        EXPECT_EQ(std::count(table.begin(), table.end(), stored + "=" + std::to_string(score)), 1);
+        const std::string saved = fileContent();
+        EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 32);
+    }
 }
 
 TEST_F(HighScoresTest, WithoutAnAbsoluteHomeTheTableIsNeverRelativeAndAtWorstKeptForThisRun) {
