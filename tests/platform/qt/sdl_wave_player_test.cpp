@@ -46,6 +46,15 @@ std::string le(std::uint32_t value, int bytes) {
     return out;
 }
 
+// A PCM file header for `dataBytes` of samples.
+std::string wavHeader(int rate, int channels, int bits, std::uint32_t dataBytes) {
+    const int frameBytes = channels * bits / 8;
+    return "RIFF" + le(36 + dataBytes, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) +
+           le(std::uint32_t(channels), 2) + le(std::uint32_t(rate), 4) +
+           le(std::uint32_t(rate * frameBytes), 4) + le(std::uint32_t(frameBytes), 2) +
+           le(std::uint32_t(bits), 2) + "data" + le(dataBytes, 4);
+}
+
 // A 16-bit PCM file. `level(frame, frames)` gives each frame's value on
 // every channel.
 void writeWav(const std::filesystem::path& path, std::uint32_t ms, int rate, int channels,
@@ -60,11 +69,7 @@ void writeWav(const std::filesystem::path& path, std::uint32_t ms, int rate, int
                          le(std::uint32_t(level(frame, frames)), 2));
         }
     }
-    std::ofstream(path, std::ios::binary)
-        << "RIFF" << le(36 + dataBytes, 4) << "WAVEfmt " << le(16, 4) << le(1, 2)
-        << le(std::uint32_t(channels), 2) << le(std::uint32_t(rate), 4)
-        << le(std::uint32_t(rate * channels * 2), 4) << le(std::uint32_t(channels * 2), 2)
-        << le(16, 2) << "data" << le(dataBytes, 4) << data;
+    std::ofstream(path, std::ios::binary) << wavHeader(rate, channels, 16, dataBytes) << data;
 }
 
 // Mono at 22.05 kHz, so loading has to convert it to the mixer's format. It
@@ -155,6 +160,18 @@ protected:
         writeSilence(folder_ / "empty.wav", 0);
         std::ofstream(folder_ / "header-only.wav") << "RIFF" << le(4, 4) << "WAVE";
         std::ofstream(folder_ / "garbage.wav") << "this is no sound file at all\n";
+        // Files the mixer must convert: 8-bit (silence is 128), mono or
+        // stereo at 22.05 kHz, and one cut off half-way through its samples.
+        const std::uint32_t frames22k = 22050 * kShortMs / 1000;
+        std::ofstream(folder_ / "8-bit-mono.wav", std::ios::binary)
+            << wavHeader(22050, 1, 8, frames22k) << std::string(frames22k, '\x80');
+        std::ofstream(folder_ / "8-bit-stereo.wav", std::ios::binary)
+            << wavHeader(44100, 2, 8, 2 * 2 * frames22k) << std::string(4 * frames22k, '\x80');
+        writeWav(folder_ / "stereo-22k.wav", kShortMs, 22050, 2,
+                 [](std::uint32_t, std::uint32_t) { return 0; });
+        std::ofstream(folder_ / "truncated.wav", std::ios::binary)
+            << wavHeader(44100, 2, 16, 4 * 2 * 4 * frames22k)
+            << std::string(4 * 2 * frames22k, '\0');
     }
     static void TearDownTestSuite() { std::filesystem::remove_all(folder_); }
 
@@ -420,6 +437,25 @@ TEST_F(SdlWavePlayerTest, MissingEmptyOrGarbageFileIsSilentWithOneLineOfComplain
         EXPECT_EQ(player->WaveMode(), WavePlayer::kModeStopped);
         pumpFor(100);
         EXPECT_EQ(notices, 0);
+    }
+}
+
+TEST_F(SdlWavePlayerTest, EightBitMonoSlowOrCutOffFilesPlayWhatTheyHoldToTheirEnd) {
+    // Each holds the short length of sound (short.wav is 16-bit mono at
+    // 22.05 kHz); the cut-off one declares four times that and plays what
+    // is there.
+    for (const char* name :
+         {"8-bit-mono.wav", "8-bit-stereo.wav", "stereo-22k.wav", "short.wav", "truncated.wav"}) {
+        SCOPED_TRACE(name);
+        int notices = 0;
+        testing::internal::CaptureStderr();
+        auto player = openPlayer(name, notices);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        player->PlayWave(-1, -1, false);
+        EXPECT_EQ(player->WaveMode(), WavePlayer::kModePlaying);
+        EXPECT_NEAR(msUntilNotices(notices, 1), kShortMs, kSlackMs);
+        pumpFor(50);
+        EXPECT_EQ(notices, 1);
     }
 }
 
