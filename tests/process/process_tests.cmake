@@ -1,0 +1,14 @@
+# The real game as a player runs it, under Qt's offscreen platform and SDL's
+# silent driver, driven from outside by a preloaded key-script library that
+# only these tests build and load.
+add_library(tumbrix_key_script SHARED ${CMAKE_CURRENT_LIST_DIR}/key_script_shim.cpp)
+target_link_libraries(tumbrix_key_script PRIVATE Qt6::Widgets Qt6::Test ${CMAKE_DL_LIBS})
+
+add_executable(process_tests ${CMAKE_CURRENT_LIST_DIR}/process_test.cpp)
+target_link_libraries(process_tests PRIVATE GTest::gtest_main)
+target_compile_definitions(process_tests PRIVATE
+    TUMBRIX_BINARY="$<TARGET_FILE:tumbrix>"
+    KEY_SCRIPT_LIBRARY="$<TARGET_FILE:tumbrix_key_script>")
+add_dependencies(process_tests tumbrix tumbrix_waves tumbrix_key_script)
+gtest_discover_tests(process_tests DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy" TIMEOUT 120)
