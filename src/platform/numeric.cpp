@@ -1,5 +1,8 @@
 #include "platform/numeric.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -40,6 +43,13 @@ bool isBlank(char c) {
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// Numbers as the C locale reads them: the toolkit sets the user's locale for
+// the whole program, and in many a decimal point is a comma.
+locale_t cNumbers() {
+    static const locale_t numbers = ::newlocale(LC_NUMERIC_MASK, "C", locale_t{});
+    return numbers;
 }
 
 }  // namespace
@@ -95,7 +105,7 @@ double leadingNumber(std::string_view text) {
     }
     // A huge exponent in an edited file reads as infinity; callers that need
     // a counter clamp it.
-    return std::strtod(number.c_str(), nullptr);
+    return ::strtod_l(number.c_str(), nullptr, cNumbers());
 }
 
 std::string decimalText(std::int64_t value) {

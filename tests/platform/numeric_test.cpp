@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace platform {
@@ -44,6 +48,31 @@ TEST(NumericTest, LeadingNumberReadsLikeTheScoreTexts) {
     EXPECT_EQ(numbers,
               (std::vector<double>{412, -37, 12, 12, 0, 0, 0, 0, 2.5, 0.5, 1000, 100, 7, 7}));
     EXPECT_TRUE(std::isinf(leadingNumber("1e999")));
+}
+
+// The toolkit sets the user's locale for the whole program; in one whose
+// decimal point is a comma the C library would read "2.5" as 2.
+TEST(NumericTest, LeadingNumberReadsTheSameWhateverTheDecimalPointOfTheLocale) {
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "tumbrix-locale-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    std::ofstream(folder + "/comma") << "LC_CTYPE\ncopy \"POSIX\"\nEND LC_CTYPE\n"
+                                        "LC_NUMERIC\ndecimal_point \"<U002C>\"\n"
+                                        "thousands_sep \"<U002E>\"\ngrouping 3;3\nEND LC_NUMERIC\n";
+    const std::string make =
+        "localedef -c -i " + folder + "/comma -f UTF-8 " + folder + "/comma.UTF-8 >/dev/null 2>&1";
+    // Warnings about the categories left out make it return 1.
+    [[maybe_unused]] const int made = std::system(make.c_str());
+    ::setenv("LOCPATH", folder.c_str(), 1);
+    const bool comma = std::setlocale(LC_NUMERIC, "comma.UTF-8") != nullptr;
+    const std::vector<double> read = {leadingNumber("2.5"), leadingNumber("13.5e1")};
+    std::setlocale(LC_NUMERIC, "C");
+    ::unsetenv("LOCPATH");
+    std::filesystem::remove_all(folder);
+    if (!comma) {
+        GTEST_SKIP() << "no locale with a decimal comma can be made here (localedef)";
+    }
+    EXPECT_EQ(read, (std::vector<double>{2.5, 135}));
 }
 
 std::vector<float> draws(double seed, int count) {
