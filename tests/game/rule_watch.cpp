@@ -99,6 +99,20 @@ void RuleWatch::checkTick() {
     checkTable();
 }
 
+RuleWatch::Coverage& RuleWatch::Coverage::operator+=(const Coverage& more) {
+    results += more.results;
+    pausedTicks += more.pausedTicks;
+    snailsCollected += more.snailsCollected;
+    ghostsCollected += more.ghostsCollected;
+    bonusesExpired += more.bonusesExpired;
+    barsRecycled += more.barsRecycled;
+    wrapNoticeSeconds += more.wrapNoticeSeconds;
+    tablesWritten += more.tablesWritten;
+    inGameTicks += more.inGameTicks;
+    longestGame = std::max(longestGame, more.longestGame);
+    return *this;
+}
+
 void RuleWatch::countTick() {
     const game::FrmTumbrix& frm = *frm_;
     coverage.pausedTicks += frm.gameInProgress && frm.gamePaused;

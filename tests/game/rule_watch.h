@@ -47,6 +47,8 @@ public:
         int tablesWritten = 0;
         std::int64_t inGameTicks = 0;
         std::int32_t longestGame = 0;
+
+        Coverage& operator+=(const Coverage& more);
     } coverage;
 
 private:
