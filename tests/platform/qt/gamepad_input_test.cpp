@@ -9,6 +9,7 @@
 #include "game/frm_tumbrix.h"
 #include "platform/key_codes.h"
 #include "platform/qt/gamepad_keys.h"
+#include "platform/qt/sdl_audio.h"
 #include "platform/qt/sdl_gamepads.h"
 #include "qt_test_support.h"
 
@@ -126,6 +127,27 @@ TEST(SdlGamepads, EachPlayerOnAPadOfTheirOwnWhilePadsComeAndGo) {
     EXPECT_EQ(pads.poll(), (Events{key(0, up(13)), {Event::Kind::PulledOut, 0}}));
     fourth.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
     EXPECT_EQ(pads.poll(), Events{key(0, down(37))});
+}
+
+TEST(SdlGamepads, ShareSdlWithTheSoundEngineWhicheverStopsFirst) {
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    for (const bool padsStopFirst : {true, false}) {
+        auto audio = std::make_unique<SdlAudioEngine>();
+        auto pads = std::make_unique<SdlGamepads>();
+        ASSERT_TRUE(audio->isOpen());
+        (padsStopFirst ? pads.reset() : audio.reset());
+        if (audio) {
+            EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING) & SDL_INIT_AUDIO, Uint32(SDL_INIT_AUDIO));
+        } else {
+            VirtualPad pad;
+            pads->poll();
+            pad.button(SDL_CONTROLLER_BUTTON_START, true);
+            EXPECT_EQ(pads->poll(), Events{key(0, down(27))});
+        }
+        audio.reset();
+        pads.reset();
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u) << padsStopFirst;
+    }
 }
 
 TEST(GamepadInput, WithoutPadsTheTicksLeaveSdlAlone) {
