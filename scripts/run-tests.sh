@@ -28,7 +28,8 @@ case "${1:-}" in
         export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
         ;;
 esac
-cmake -S "$root" -B "$build" -G Ninja "${options[@]}" >/dev/null
+# Our own builds treat every warning as an error.
+cmake -S "$root" -B "$build" -G Ninja "${options[@]}" -DTUMBRIX_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" "${tests[@]}"

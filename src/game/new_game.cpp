@@ -71,11 +71,20 @@ void FrmTumbrix::startNewGame(bool twoPlayers) {
     runtime_.doEvents();
     restartingSounds = false;
 
-    shpDot1.visible = true;
-    shpDot2.visible = twoPlayers;
+    // A pause that came while pending events ran (ESC, or a menu command
+    // that pauses) keeps the new game behind the pause screen: showing the
+    // balls, starting the timers and hiding the pointer are then left to
+    // Unpause, which finds the game's flags below already in place.
+    const bool playing = !gamePaused;
+    if (playing) {
+        shpDot1.visible = true;
+        shpDot2.visible = twoPlayers;
+    }
     twoPlayerGame = twoPlayers;
-    tmrTumbrix.setEnabled(true);
-    tmrScoreLevel.setEnabled(true);
+    if (playing) {
+        tmrTumbrix.setEnabled(true);
+        tmrScoreLevel.setEnabled(true);
+    }
     player1Alive = true;
     player2Alive = true;
     player1Crushed = false;
@@ -86,7 +95,9 @@ void FrmTumbrix::startNewGame(bool twoPlayers) {
     if (twoPlayers) {
         onePlayerOut = false;
     }
-    mousePointer = platform::MousePointer::Custom;
+    if (playing) {
+        mousePointer = platform::MousePointer::Custom;
+    }
 }
 
 void FrmTumbrix::mnuExit_Click() {

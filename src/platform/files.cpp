@@ -1,27 +1,48 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <vector>
 
 namespace platform::files {
 
-std::optional<std::string> readAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+std::optional<std::string> readRegularFile(const std::filesystem::path& path,
+                                           std::size_t maxBytes) {
+    // O_NONBLOCK: opening a FIFO with no writer would otherwise wait forever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
         return std::nullopt;
     }
-    return content.str();
+    std::string content;
+    std::array<char, 16384> buffer;
+    while (content.size() < maxBytes) {
+        ssize_t n = ::read(fd, buffer.data(), std::min(buffer.size(), maxBytes - content.size()));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        content.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return content;
 }
 
 bool createIfMissing(const std::filesystem::path& path) {
@@ -93,6 +114,20 @@ bool replaceAtomically(const std::filesystem::path& path, const std::string& con
 
 bool isWritableFolder(const std::filesystem::path& folder) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string passwordDatabaseHome() {
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (found == nullptr || found->pw_dir == nullptr) {
+        return {};
+    }
+    return found->pw_dir;
 }
 
 }  // namespace platform::files

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/controls.h"
+#include "platform/files.h"
 #include "platform/form.h"
 #include "platform/random_numbers.h"
 #include "platform/timer_scheduler.h"
@@ -41,6 +42,9 @@ public:
     virtual std::string appPath() = 0;
     // Value of an environment variable, empty when unset.
     virtual std::string environment(const std::string& name) = 0;
+    // The user's home folder as the password database gives it, empty when
+    // it has no entry for the user.
+    virtual std::string homeFromPasswordDatabase() { return files::passwordDatabaseHome(); }
 
     virtual std::unique_ptr<WavePlayer> createWavePlayer() = 0;
 

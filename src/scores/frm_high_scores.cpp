@@ -38,18 +38,31 @@ void FrmHighScores::cmdContinue_Click() {
     visible = false;
 }
 
-std::filesystem::path FrmHighScores::chooseScoreFile() {
+std::optional<std::filesystem::path> FrmHighScores::chooseScoreFile() {
     const std::string folder = runtime_.appPath();
-    const bool writable = platform::files::isWritableFolder(folder);
+    // An installed game's folder is marked so: its table goes to the user's
+    // data folder even where the folder could be written (by root, or in a
+    // prefix of the user's own).
+    std::error_code unknown;
+    const bool installed =
+        std::filesystem::exists(std::filesystem::path(folder) / kInstalledMarker, unknown);
+    const bool writable = !installed && platform::files::isWritableFolder(folder);
     std::string dataHome;
     std::string home;
     if (!writable) {
         dataHome = runtime_.environment("XDG_DATA_HOME");
-        home = runtime_.environment("HOME");
+        home = userHome(runtime_.environment("HOME"), [this] {
+                   return runtime_.homeFromPasswordDatabase();
+               }).string();
     }
-    ScoreFileLocation location = locateScoreFile(folder, writable, dataHome, home);
-    prepareScoreFile(location);
-    return location.file;
+    std::optional<ScoreFileLocation> location = locateScoreFile(folder, writable, dataHome, home);
+    if (!location) {
+        std::cerr << "tumbrix: no home folder for the high-score table; it is kept for this run "
+                     "only\n";
+        return std::nullopt;
+    }
+    prepareScoreFile(*location);
+    return location->file;
 }
 
 std::array<ScoreEntry, kTableSize> FrmHighScores::tableFromLabels() const {
@@ -68,9 +81,13 @@ void FrmHighScores::tableToLabels(const std::array<ScoreEntry, kTableSize>& tabl
 }
 
 void FrmHighScores::ReadScores() {
+    if (!scoreFile_) {
+        return;  // the table is kept for this run only, in the labels
+    }
     // A missing file is created empty; a file we may not write is still read.
-    platform::files::createIfMissing(scoreFile_);
-    std::optional<std::string> content = platform::files::readAll(scoreFile_);
+    platform::files::createIfMissing(*scoreFile_);
+    std::optional<std::string> content =
+        platform::files::readRegularFile(*scoreFile_, kMaxFileBytes);
     if (!content) {
         return;
     }
@@ -80,9 +97,12 @@ void FrmHighScores::ReadScores() {
 }
 
 void FrmHighScores::WriteScores() {
+    if (!scoreFile_) {
+        return;  // kept for this run only, as start-up said
+    }
     std::string error;
-    if (!platform::files::replaceAtomically(scoreFile_, formatEntries(tableFromLabels()), error)) {
-        std::cerr << "tumbrix: cannot save the high-score table to " << scoreFile_.string() << ": "
+    if (!platform::files::replaceAtomically(*scoreFile_, formatEntries(tableFromLabels()), error)) {
+        std::cerr << "tumbrix: cannot save the high-score table to " << scoreFile_->string() << ": "
                   << error << '\n';
     }
 }

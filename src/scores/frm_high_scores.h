@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <optional>
 
 #include "platform/runtime.h"
 #include "scores/main_window_link.h"
@@ -17,6 +18,10 @@ namespace scores {
 class FrmHighScores : public ui::HighScoresDesign {
 public:
     FrmHighScores(platform::Runtime& runtime, MainWindowLink& mainWindow);
+
+    // The file an installer puts beside the program: its table is kept in
+    // the user's data folder, never beside the program.
+    static constexpr const char* kInstalledMarker = "tumbrix.installed";
 
     void load() override { Form_Load(); }
 
@@ -34,11 +39,13 @@ public:
 private:
     std::array<ScoreEntry, kTableSize> tableFromLabels() const;
     void tableToLabels(const std::array<ScoreEntry, kTableSize>& table);
-    std::filesystem::path chooseScoreFile();
+    // Where the table is kept; nothing when there is no place for it and
+    // the table lives in the labels for this run only.
+    std::optional<std::filesystem::path> chooseScoreFile();
 
     platform::Runtime& runtime_;
     MainWindowLink& mainWindow_;
-    std::filesystem::path scoreFile_;
+    std::optional<std::filesystem::path> scoreFile_;
 };
 
 }  // namespace scores

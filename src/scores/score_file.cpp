@@ -8,7 +8,36 @@ bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
+
+FieldReader::FieldReader(std::string_view content) : content_(content) {
+    if (content_.starts_with(kByteOrderMark)) {
+        position_ = kByteOrderMark.size();
+    }
+}
+
+void FieldReader::skipBlankLines() {
+    while (atLineStart_) {
+        std::size_t end = position_;
+        while (end < content_.size() && isBlank(content_[end])) {
+            ++end;
+        }
+        if (end < content_.size() && !isLineEnd(content_[end])) {
+            return;  // a field begins on this line
+        }
+        position_ = end;
+        if (atEnd()) {
+            return;
+        }
+        skipToDelimiter();  // the line end
+    }
+}
 
 void FieldReader::skipToDelimiter() {
     while (position_ < content_.size() && content_[position_] != ',' &&
@@ -20,6 +49,7 @@ void FieldReader::skipToDelimiter() {
     }
     if (content_[position_] == ',') {
         ++position_;
+        atLineStart_ = false;
         return;
     }
     // A line end: CR LF, or a lone CR or LF.
@@ -28,14 +58,15 @@ void FieldReader::skipToDelimiter() {
         ++position_;
     }
     ++position_;
+    atLineStart_ = true;
 }
 
 bool FieldReader::next(std::string& field) {
+    skipBlankLines();
     if (atEnd()) {
         return false;
     }
-    while (position_ < content_.size() &&
-           (content_[position_] == ' ' || content_[position_] == '\t')) {
+    while (position_ < content_.size() && isBlank(content_[position_])) {
         ++position_;
     }
     if (position_ < content_.size() && content_[position_] == '"') {

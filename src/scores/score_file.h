@@ -14,23 +14,31 @@ struct ScoreEntry {
 };
 
 constexpr std::size_t kTableSize = 16;
+// The most of a score file that is read: far more than 16 entries need. The
+// rest of a larger file is ignored.
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
 
 // Reads the fields of a score file in order. Fields are separated by commas
 // or line ends; leading blanks are skipped; a field that begins with a double
 // quote runs to the next double quote, and the rest of it up to the next
 // comma or line end is skipped; any other field runs to the next comma or
-// line end. Values are text.
+// line end. Values are text. Lines that are empty or hold only blanks are
+// not fields (the game never writes them; an editor may add them), and a
+// UTF-8 byte-order mark at the start is skipped.
 class FieldReader {
 public:
-    explicit FieldReader(std::string_view content) : content_(content) {}
+    explicit FieldReader(std::string_view content);
     bool atEnd() const { return position_ >= content_.size(); }
     // False when there is no field left to read.
     bool next(std::string& field);
 
 private:
     void skipToDelimiter();
+    void skipBlankLines();
     std::string_view content_;
     std::size_t position_ = 0;
+    // The next character begins a line.
+    bool atLineStart_ = true;
 };
 
 // Fills entries from the file's content, name and score alternating, for as

@@ -2,19 +2,33 @@
 
 namespace scores {
 
-ScoreFileLocation locateScoreFile(const std::filesystem::path& programFolder,
-                                  bool programFolderWritable, const std::string& xdgDataHome,
-                                  const std::string& home) {
+std::optional<ScoreFileLocation> locateScoreFile(const std::filesystem::path& programFolder,
+                                                 bool programFolderWritable,
+                                                 const std::string& xdgDataHome,
+                                                 const std::string& home) {
     const std::filesystem::path beside = programFolder / "Tumbrix.txt";
     if (programFolderWritable) {
-        return {beside, std::nullopt};
+        return ScoreFileLocation{beside, std::nullopt};
     }
-    // A relative XDG_DATA_HOME is invalid and ignored.
+    // A relative XDG_DATA_HOME is invalid and ignored; a relative home would
+    // put the table wherever the game happens to be started.
     std::filesystem::path dataHome = xdgDataHome;
-    if (dataHome.empty() || dataHome.is_relative()) {
+    if (!dataHome.is_absolute()) {
+        if (!std::filesystem::path(home).is_absolute()) {
+            return std::nullopt;
+        }
         dataHome = std::filesystem::path(home) / ".local" / "share";
     }
-    return {dataHome / "tumbrix" / "Tumbrix.txt", beside};
+    return ScoreFileLocation{dataHome / "tumbrix" / "Tumbrix.txt", beside};
+}
+
+std::filesystem::path userHome(const std::string& homeVariable,
+                               const std::function<std::string()>& passwordDatabaseHome) {
+    if (std::filesystem::path home = homeVariable; home.is_absolute()) {
+        return home;
+    }
+    std::filesystem::path home = passwordDatabaseHome();
+    return home.is_absolute() ? home : std::filesystem::path();
 }
 
 void prepareScoreFile(const ScoreFileLocation& location) {

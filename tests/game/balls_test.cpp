@@ -49,6 +49,14 @@ TEST_F(BallsTest, ABallIsHeldOnlyByARealOverlapWithAHalf) {
         gameTicks();
         EXPECT_EQ(frm->shpDot1.top, held ? frm->shpLine4.top - 615 : before + 135) << left;
     }
+    // Vertically the half's top edge must lie strictly inside the ball: a
+    // fall that ends with the ball's Top on the half's Top is not held, one
+    // that ends a twip higher is.
+    for (auto [above, held] : {std::pair{136.0f, true}, {135.0f, false}}) {
+        place(frm->shpDot1, 1000, frm->shpLine3.top - above);
+        gameTicks();
+        EXPECT_EQ(frm->shpDot1.top, held ? frm->shpLine3.top - 615 : frm->shpLine3.top) << above;
+    }
 }
 
 TEST_F(BallsTest, HiddenBallsAndGhostBallsPassThroughBars) {

@@ -66,6 +66,41 @@ TEST_F(BonusesTest, ItemsAppearOnScheduleOneAtATimeAndRideOnBarOne) {
         std::tuple(300, top, 9000, top));
 }
 
+TEST_F(BonusesTest, EachItemComesAtTheSecondsOfItsOwnPeriodFromIdle) {
+    Strings shown;
+    for (std::int32_t t :
+         {119, 120, 121, 144, 145, 146, 149, 150, 151, 165, 166, 169, 170, 182, 195, 198, 470}) {
+        frm->fraSnail.visible = frm->snailShown = frm->fraGhost.visible = frm->ghostShown = false;
+        clockTo(t);
+        shown.push_back(std::to_string(t) + (frm->fraSnail.visible ? "S" : "") +
+                        (frm->fraGhost.visible ? "G" : ""));
+    }
+    EXPECT_EQ(shown, (Strings{"119", "120S", "121", "144", "145S", "146", "149", "150G", "151",
+                              "165", "166G", "169", "170S", "182G", "195S", "198G", "470S"}));
+}
+
+TEST_F(BonusesTest, ABallThatFallsOntoAnItemCollectsItInTheSameTick) {
+    // The pickup test runs after both balls have moved: each ball starts
+    // clear above its item, and the tick's fall takes it 35 twips in.
+    frm->snailLeft = 300;
+    frm->ghostLeft = 9000;
+    frm->fraSnail.visible = frm->snailShown = true;
+    gameTicks();
+    place(frm->shpDot1, frm->fraSnail.left, frm->fraSnail.top - 615 - 100);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->fraSnail.visible, frm->snailEndTime),
+              std::tuple(frm->fraSnail.top - 580, false, 11));
+
+    frm->snailEndTime = 0;
+    frm->tmrBonusTime_Timer();
+    park(frm->shpDot1);
+    frm->fraGhost.visible = frm->ghostShown = true;
+    place(frm->shpDot2, frm->fraGhost.left, frm->fraGhost.top - 615 - 100);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->shpDot2.top, frm->fraGhost.visible, frm->ghostEndTime),
+              std::tuple(frm->fraGhost.top - 580, false, 11));
+}
+
 TEST_F(BonusesTest, ARealOverlapCollectsTheSnailAndStartsItsCountdownToTheEnd) {
     clockTo(120);
     frm->elapsedSeconds = 200;
@@ -75,6 +110,16 @@ TEST_F(BonusesTest, ARealOverlapCollectsTheSnailAndStartsItsCountdownToTheEnd) {
         place(frm->shpDot1, frm->fraSnail.left + offset, frm->fraSnail.top);
         gameTicks();
         EXPECT_TRUE(frm->fraSnail.visible) << offset;
+    }
+    // Nor does a ball whose bottom is on the item's top, or whose top is on
+    // its bottom: the ball lies at the bottom and bar 1 carries the item.
+    frm->baseSpeed = 0;
+    frm->snailLeft = 0;
+    park(frm->shpDot1);
+    for (float barTop : {11145.0f + 615 + 1110, 11145.0f}) {
+        frm->shpLine1.top = barTop;
+        gameTicks();
+        EXPECT_TRUE(frm->fraSnail.visible) << barTop;
     }
     place(frm->shpDot1, frm->fraSnail.left + 1439, frm->fraSnail.top);
     runtime.log.clear();
@@ -114,12 +159,23 @@ TEST_F(BonusesTest, BallOneCollectsFirstAndAnOutPlayersHiddenBallStillCollects) 
     runtime.log.clear();
     gameTicks();
     EXPECT_EQ(std::tuple(logged("BonusCollected.wav PlayWave"), frm->lblGhostTimeLeft.caption,
-                         frm->lblBonusTime.caption),
-              std::tuple(1u, "10", "GHOST Bonus:  Drop Through Bars!"));
-    EXPECT_GT(frm->ghostEndTime, 0);
+                         frm->lblBonusTime.caption, frm->lblBonusTime.foreColor),
+              std::tuple(1u, "10", "GHOST Bonus:  Drop Through Bars!", platform::rgb(0, 255, 255)));
+    EXPECT_TRUE(frm->lblGhostTimeLeftTitle.visible && frm->lblGhostTimeLeft.visible);
+    // The Ghost's countdown and end, as the Snail's.
+    Strings countdown;
+    for (int second = 1; second <= 11; ++second) {
+        frm->tmrScoreLevel_Timer();
+        countdown.push_back(frm->lblGhostTimeLeft.visible ? frm->lblGhostTimeLeft.caption : "-");
+    }
+    EXPECT_EQ(countdown, (Strings{"10", "9", "8", "7", "6", "5", "4", "3", "2", "1", "-"}));
+    EXPECT_EQ(std::tuple(frm->ghostEndTime, frm->lblBonusTime.caption, frm->lblBonusTime.foreColor),
+              std::tuple(0, "GHOST Bonus Time is Over!", platform::rgb(255, 255, 255)));
+    EXPECT_TRUE(frm->lblBonusTime.visible && frm->tmrBonusTime.enabled() &&
+                !frm->lblGhostTimeLeftTitle.visible);
 
     // Player 2 is out and hidden, yet its ball collects.
-    frm->ghostEndTime = 0;
+    frm->tmrBonusTime_Timer();
     frm->shpDot2.visible = false;
     park(frm->shpDot1);
     frm->fraGhost.visible = frm->ghostShown = true;

@@ -8,9 +8,12 @@ class ClockTest : public GameFixture {};
 
 TEST_F(ClockTest, BarSpeedFollowsTheElapsedTimeWithHalvesToEven) {
     frm->mnuNewGame1.onClick();
+    // Halves round to the even neighbour in every piece: 10.5, 99.5, 100.5,
+    // 101.5, 130.5, 131.5.
     const std::map<int, int> expected = {{1, 10},    {3, 12},    {5, 12},    {60, 40},   {120, 70},
-                                         {179, 100}, {180, 100}, {181, 100}, {299, 130}, {300, 130},
-                                         {360, 140}, {361, 140}, {5000, 140}};
+                                         {179, 100}, {180, 100}, {181, 100}, {182, 100}, {186, 102},
+                                         {299, 130}, {300, 130}, {303, 130}, {309, 132}, {360, 140},
+                                         {361, 140}, {5000, 140}};
     for (auto [t, speed] : expected) {
         frm->elapsedSeconds = t - 1;
         frm->tmrScoreLevel_Timer();

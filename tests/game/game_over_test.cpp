@@ -72,6 +72,8 @@ TEST_F(GameOverTest, FirstPlayerCrushedIsOutAndTheOtherPlaysOn) {
     frm->score1 = frm->score2 = 20;
     frm->elapsedSeconds = 20;
     frm->tmrMoveLeft1.setEnabled(true);
+    // Ball 2 carried past the top, sunk 110 twips into bar 1.
+    frm->shpLine1.top = frm->shpLine2.top = 500;
     frm->shpDot2.top = -5;
     frm->shpDot1.top = 5000;
     runtime.log.clear();
@@ -87,7 +89,7 @@ TEST_F(GameOverTest, FirstPlayerCrushedIsOutAndTheOtherPlaysOn) {
                  frm->shpDot2.visible);
     EXPECT_TRUE(frm->shpDot1.visible && frm->tmrTumbrix.enabled() && frm->tmrMoveLeft1.enabled());
     // Settled onto bar 1 as it was crushed; no sound.
-    EXPECT_GE(frm->shpDot2.top, -5);
+    EXPECT_EQ(frm->shpDot2.top, frm->shpLine1.top - 600);
     EXPECT_EQ(effects(), Strings{});
 
     // The survivor's clock runs on; the loser's score stands.
@@ -95,6 +97,13 @@ TEST_F(GameOverTest, FirstPlayerCrushedIsOutAndTheOtherPlaysOn) {
     runSeconds(3);
     EXPECT_EQ(std::tuple(frm->score1, frm->score2, frm->lblScore2.caption),
               std::tuple(23, 20, "Player 2: 20"));
+
+    // The check itself settles a crushed ball, even when no result follows
+    // (here the out player's ball once more).
+    frm->shpDot2.top = -5;
+    frm->CheckGameOver();
+    EXPECT_EQ(std::tuple(frm->shpDot2.top, runtime.messages.size(), frm->gamePaused),
+              std::tuple(frm->shpLine1.top - 600, 1u, false));
 }
 
 TEST_F(GameOverTest, LastPlayerCrushedEndsTheGameWithTheFocusOnTwoPlayers) {
@@ -105,8 +114,12 @@ TEST_F(GameOverTest, LastPlayerCrushedEndsTheGameWithTheFocusOnTwoPlayers) {
     frm->CheckGameOver();
     ASSERT_TRUE(frm->player1Out);
     EXPECT_EQ(runtime.messages[0].title, "Game Over for Player 1");
-    EXPECT_NE(runtime.messages[0].prompt.find("Player 2, your game will continue."),
-              std::string::npos);
+    EXPECT_EQ(runtime.messages[0].prompt,
+              "Player 1, you lost.\r\n\r\nPlayer 1's Final Score:  0\r\n\r\n"
+              "Player 2, your game will continue.");
+    EXPECT_TRUE(frm->onePlayerOut && frm->player1Crushed && frm->shpDot2.visible);
+    EXPECT_FALSE(frm->player2Out || frm->player1Alive || frm->shpDot1.visible || frm->gamePaused ||
+                 frm->gameOverPause);
 
     frm->score2 = 44;
     frm->shpDot2.top = -3;
@@ -119,6 +132,31 @@ TEST_F(GameOverTest, LastPlayerCrushedEndsTheGameWithTheFocusOnTwoPlayers) {
     EXPECT_EQ(std::tuple(runtime.focusedButton, frm->gameInProgress, effects(),
                          frm->frmHighScores().lblHighScore[1].caption),
               std::tuple("cmdNewGame2", false, Strings{}, "0"));
+
+    // Player 2 out first, then player 1 last.
+    frm->mnuNewGame2.onClick();
+    runtime.log.clear();
+    runtime.messages.clear();
+    runtime.focusedButton.clear();
+    frm->shpDot2.top = -5;
+    frm->CheckGameOver();
+    ASSERT_TRUE(frm->player2Out);
+    frm->score1 = 61;
+    frm->shpDot1.top = -3;
+    frm->shpDot2.top = 5000;
+    bool outWhileShown = false;
+    runtime.onMessageBox = [&](const auto&) {
+        outWhileShown = !frm->player1Alive && frm->gamePaused && frm->shpDot1.visible;
+    };
+    frm->CheckGameOver();
+    EXPECT_TRUE(outWhileShown);
+    ASSERT_EQ(runtime.messages.size(), 2u);
+    EXPECT_EQ(runtime.messages[1].title, "Game Over for Player 1");
+    EXPECT_EQ(runtime.messages[1].prompt, "Player 1's Final Score:  61");
+    EXPECT_FALSE(frm->gameInProgress || frm->tmrTumbrix.enabled());
+    EXPECT_TRUE(frm->cmdNewGame1.visible && frm->cmdNewGame2.visible);
+    EXPECT_EQ(std::tuple(runtime.focusedButton, effects(), frm->shpLine1.top),
+              std::tuple("cmdNewGame2", Strings{}, 2000));
 }
 
 TEST_F(GameOverTest, BallsWithin90TwipsAreAlignedAndReachTheTopTogether) {
@@ -139,12 +177,15 @@ TEST_F(GameOverTest, BallsWithin90TwipsAreAlignedAndReachTheTopTogether) {
     EXPECT_EQ(std::tuple(frm->tieGame, frm->gameInProgress, runtime.focusedButton),
               std::tuple(true, false, "cmdNewGame2"));
 
-    // 91 apart: no alignment.
+    // Exactly 90 apart, either way round: aligned; 91 apart: not.
     frm->mnuNewGame2.onClick();
-    frm->shpDot1.top = 500;
-    frm->shpDot2.top = 591;
-    frm->CheckGameOver();
-    EXPECT_EQ(frm->shpDot2.top, 591);
+    for (auto [top1, top2, aligned] :
+         {std::tuple{500.0f, 590.0f, true}, {590.0f, 500.0f, true}, {500.0f, 591.0f, false}}) {
+        frm->shpDot1.top = top1;
+        frm->shpDot2.top = top2;
+        frm->CheckGameOver();
+        EXPECT_EQ(frm->shpDot2.top, aligned ? top1 : top2) << top1 << " " << top2;
+    }
 }
 
 TEST_F(GameOverTest, ShowingTheTablePausesARunningGameOnce) {

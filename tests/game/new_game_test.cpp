@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "game/game_fixture.h"
+#include "platform/key_codes.h"
 
 namespace {
 
@@ -75,6 +77,57 @@ TEST_F(NewGameTest, NewGameWhilePausedResumesFirstThenResets) {
     // The steering that the pause remembered was undone by the reset.
     EXPECT_TRUE(!frm->tmrMoveLeft1.enabled() && frm->shpLine1.visible && frm->shpLine6.visible);
     EXPECT_EQ(frm->shpLine1.top, 2000);
+}
+
+TEST_F(NewGameTest, APauseWhilePendingEventsRunLeavesTheGameToUnpause) {
+    namespace keys = platform::keys;
+    // The last game left player 2 out: the new game's flags must be in
+    // place before a resume chooses the balls to show.
+    frm->mnuNewGame2.onClick();
+    frm->player2Out = frm->onePlayerOut = true;
+    frm->Form_Load();
+    // ESC pressed while the new game processes pending events pauses it.
+    runtime.onDoEvents = [&] {
+        keyDown(keys::kEscape);
+        keyUp(keys::kEscape);
+    };
+    frm->mnuNewGame2.onClick();
+    runtime.onDoEvents = nullptr;
+    auto waitsBehindThePauseScreen = [&] {
+        EXPECT_TRUE(frm->gameInProgress && frm->gamePaused && frm->lblPause.visible);
+        EXPECT_FALSE(frm->shpDot1.visible || frm->shpDot2.visible || frm->shpLine1.visible ||
+                     frm->tmrTumbrix.enabled() || frm->tmrScoreLevel.enabled());
+        EXPECT_EQ(std::tuple(frm->picture, frm->mousePointer),
+                  std::tuple("pause_screen", platform::MousePointer::Default));
+        // Nothing falls, counts or rises behind it.
+        runSeconds(3);
+        EXPECT_EQ(std::tuple(frm->elapsedSeconds, frm->shpDot1.top, frm->shpLine1.top),
+                  std::tuple(0, 3000, 2000));
+    };
+    waitsBehindThePauseScreen();
+    // ESC resumes a normal game with both balls.
+    keyDown(keys::kEscape);
+    expectRunning(true);
+
+    // 1-player games after it, paused by each menu command that pauses
+    // (Ctrl+H, Ctrl+I, Ctrl+A) and by switching to another program: ENTER
+    // resumes each with ball 1 alone.
+    const std::pair<const char*, std::function<void()>> pausers[] = {
+        {"Ctrl+H", [&] { frm->mnuShowHighScoreList.onClick(); }},
+        {"Ctrl+I", [&] { frm->mnuInstructions.onClick(); }},
+        {"Ctrl+A", [&] { frm->mnuAbout.onClick(); }},
+        {"another program", [&] { frm->playerSteppedAway(); }},
+    };
+    for (const auto& [way, pause] : pausers) {
+        SCOPED_TRACE(way);
+        runtime.onDoEvents = pause;
+        frm->mnuNewGame1.onClick();
+        runtime.onDoEvents = nullptr;
+        waitsBehindThePauseScreen();
+        keyDown(keys::kReturn);
+        expectRunning(false);
+    }
+    EXPECT_EQ(std::tuple(logged("showModal"), logged("messageBox  About")), std::tuple(2u, 1u));
 }
 
 TEST_F(NewGameTest, TwoPlayerGamesRankZeroFirstThenTheOnePlayerScoreSilently) {

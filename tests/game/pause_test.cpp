@@ -85,9 +85,12 @@ TEST_F(PauseTest, TheWraparoundNoticeAndItemsComeBackButTheBonusNoticeDoesNot) {
     EXPECT_FALSE(frm->lblWrapAround.visible);
     frm->Unpause();
     EXPECT_TRUE(frm->lblWrapAround.visible);
-    frm->elapsedSeconds = 95;
-    pauseAndResume();
-    EXPECT_FALSE(frm->lblWrapAround.visible);
+    // Back from exactly 90 to 94 seconds only.
+    for (auto [t, shown] : {std::pair{89, false}, {90, true}, {94, true}, {95, false}}) {
+        frm->elapsedSeconds = t;
+        pauseAndResume();
+        EXPECT_EQ(frm->lblWrapAround.visible, shown) << t;
+    }
 
     // Items come back, the bonus notice does not.
     frm->fraGhost.visible = frm->ghostShown = true;
@@ -97,6 +100,12 @@ TEST_F(PauseTest, TheWraparoundNoticeAndItemsComeBackButTheBonusNoticeDoesNot) {
                 frm->lblSnailTimeLeft.visible);
     frm->Unpause();
     EXPECT_TRUE(frm->fraGhost.visible && !frm->fraSnail.visible && !frm->lblBonusTime.visible);
+    frm->fraGhost.visible = frm->ghostShown = false;
+    frm->fraSnail.visible = frm->snailShown = true;
+    frm->Pause();
+    EXPECT_FALSE(frm->fraSnail.visible);
+    frm->Unpause();
+    EXPECT_TRUE(frm->fraSnail.visible && !frm->fraGhost.visible);
 }
 
 TEST_F(PauseTest, AnOutPlayerStaysOutAndAGameOverPauseKeepsThePlayfield) {
@@ -105,6 +114,17 @@ TEST_F(PauseTest, AnOutPlayerStaysOutAndAGameOverPauseKeepsThePlayfield) {
     pauseAndResume();
     EXPECT_TRUE(frm->shpDot1.visible && frm->player1Alive && frm->player2Crushed);
     EXPECT_FALSE(frm->shpDot2.visible || frm->player2Alive);
+    // And the same for player 1.
+    frm->player2Out = false;
+    frm->player2Alive = true;
+    frm->player2Crushed = false;
+    frm->player1Out = true;
+    frm->shpDot1.visible = false;
+    pauseAndResume();
+    EXPECT_TRUE(frm->shpDot2.visible && frm->player2Alive && frm->player1Crushed);
+    EXPECT_FALSE(frm->shpDot1.visible || frm->player1Alive || frm->player2Crushed);
+    frm->player1Out = false;
+    frm->shpDot1.visible = true;
 
     // The pause while a game-over message shows keeps the playfield on show.
     frm->gameOverPause = true;
@@ -157,6 +177,14 @@ TEST_F(PauseTest, SunkBallsAreSettledOntoTheirBar) {
         EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->shpDot2.top), std::tuple(expected, expected))
             << sunk;
     }
+    // Pause settles both balls: ball 1 sunk into bar 2, ball 2 into bar 3.
+    frm->shpDot1.top = frm->shpLine3.top + 100 - 615;
+    frm->shpDot2.top = frm->shpLine5.top + 100 - 615;
+    frm->Pause();
+    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->shpDot2.top),
+              std::tuple(frm->shpLine3.top - 600, frm->shpLine5.top - 600));
+    frm->Unpause();
+
     // Ball 2 only in a 2-player game.
     frm->twoPlayerGame = false;
     frm->shpDot2.top = frm->shpLine1.top + 100 - 615;

@@ -169,15 +169,55 @@ TEST_F(GameStartTest, BonusItemsAreNeverPlacedOffTheVisibleHalves) {
     EXPECT_NEAR(snailOnLeft, 4002, 300);
 }
 
+TEST_F(GameStartTest, AnItemOverTheRightHalfRoundsAFractionalLeftHalfToEven) {
+    // Drawn at 0 over the right half, an item stands at the half's Left,
+    // rounded to a whole twip with halves to the even neighbour.
+    Strings lefts;
+    for (float rightLeft : {2000.5f, 2001.5f}) {
+        frm->shpLine2.left = rightLeft;
+        runtime.scriptedDraws = {0.0f, 0.0f, 0.0f};  // Snail left, Ghost right
+        frm->PlaceBonuses();
+        lefts.push_back("ghost " + std::to_string(frm->ghostLeft));
+        runtime.scriptedDraws = {0.5f, 0.0f, 0.0f};  // Ghost left, Snail right
+        frm->PlaceBonuses();
+        lefts.push_back("snail " + std::to_string(frm->snailLeft));
+    }
+    EXPECT_EQ(lefts, (Strings{"ghost 2000", "snail 2000", "ghost 2002", "snail 2002"}));
+}
+
 TEST(PlayerNameTest, UpperCasedTrimmedAndSafeForTheScoreFile) {
-    // Quotes and control characters would break the score file; other scripts pass untouched.
+    // Quotes and control characters would break the score file.
     Strings names;
-    for (const char* raw : {"  alice  ", "Bob Smith", "   ", "", "o\"neil", "\tann\r\nlee\x01",
-                            "\x7f", "jos\xc3\xa9"}) {
+    for (const char* raw :
+         {"  alice  ", "Bob Smith", "   ", "", "o\"neil", "\tann\r\nlee\x01", "\x7f"}) {
         names.push_back(game::playerNameFrom(raw));
     }
-    EXPECT_EQ(names,
-              (Strings{"ALICE", "BOB SMITH", "", "", "O'NEIL", "ANN  LEE", "", "JOS\xc3\xa9"}));
+    EXPECT_EQ(names, (Strings{"ALICE", "BOB SMITH", "", "", "O'NEIL", "ANN  LEE", ""}));
+}
+
+TEST(PlayerNameTest, EveryLetterOfAUtf8NameIsUpperCasedAndOtherBytesPassUnchanged) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"jos\xc3\xa9", "JOS\xc3\x89"},                                      // josé
+        {"\xcf\x89mega \xd0\xb6\xd0\xbe", "\xce\xa9MEGA \xd0\x96\xd0\x9e"},  // ωmega жо
+        {"gro\xc3\x9f", "GRO\xc3\x9f"},  // ß has no single capital
+        {"\xc4\xb1", "I"},               // dotless ı: one byte
+        {"\xc9\x90", "\xe2\xb1\xaf"},    // ɐ: three bytes
+        {"\xc3\xbf", "\xc5\xb8"},        // ÿ
+        // Not UTF-8: a lone byte, a cut sequence, an overlong slash, a
+        // surrogate, stray continuation bytes, past U+10FFFF.
+        {"x\xffy", "X\xffY"},
+        {"x\xc3", "X\xc3"},
+        {"\xc0\xafx", "\xc0\xafX"},
+        {"\xed\xa0\x80x", "\xed\xa0\x80X"},
+        {"\x80\xa9z", "\x80\xa9Z"},
+        {"\xf4\x90\x80\x80x", "\xf4\x90\x80\x80X"},
+        {"\xe2\x82z\xc3\xa9", "\xe2\x82Z\xc3\x89"},
+    };
+    for (auto [raw, expected] : cases) {
+        EXPECT_EQ(game::playerNameFrom(raw), expected) << raw;
+    }
+    // Where no UTF-8 locale exists, only ASCII letters change.
+    EXPECT_EQ(game::playerNameFrom("jos\xc3\xa9 \xc4\xb1", nullptr), "JOS\xc3\xa9 \xc4\xb1");
 }
 
 TEST_F(GameStartTest, TheNameComesFromTheFirstNonEmptyVariableInOrder) {

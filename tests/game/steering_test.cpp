@@ -90,8 +90,9 @@ TEST_F(SteeringTest, SidesHoldTheBallBefore90SecondsAndWrapItFrom90) {
     frm->elapsedSeconds = 90;
     EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveLeft1_Timer, 30), 12045);
     EXPECT_EQ(roll(frm->shpDot2, &Frm::tmrMoveRight2_Timer, 12000), 0);
-    // A ball exactly on a limit is never corrected.
+    // A ball that reaches a limit exactly is never corrected, wrapped or not.
     EXPECT_EQ(roll(frm->shpDot2, &Frm::tmrMoveLeft2_Timer, 60), 0);
+    EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveRight1_Timer, 12045 - 60), 12045);
 }
 
 TEST_F(SteeringTest, InnerEndsOfHalvesStopABallInAStrictZoneAtBarLevel) {
@@ -108,11 +109,14 @@ TEST_F(SteeringTest, InnerEndsOfHalvesStopABallInAStrictZoneAtBarLevel) {
     frm->tmrMoveLeft1_Timer();
     EXPECT_EQ(ball.left, leftEnd);
 
-    // The zone is 282.375 deep: a right side past it is not pushed back.
+    // The zone is 282.375 deep: a right side past it, or exactly on its
+    // far edge, is not pushed back.
     frm->rightStep1 = 10;
-    place(ball, right.left + 282.375f - 615 - 10 + 1, right.top);
-    frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(ball.left, right.left + 282.375f - 615 + 1);
+    for (float past : {1.0f, 0.0f}) {
+        place(ball, right.left + 282.375f - 615 - 10 + past, right.top);
+        frm->tmrMoveRight1_Timer();
+        EXPECT_EQ(ball.left, right.left + 282.375f - 615 + past) << past;
+    }
     ball.left = right.left + 282.375f - 615 - 10 - 1;
     frm->tmrMoveRight1_Timer();
     EXPECT_EQ(ball.left, right.left - 615);
@@ -128,12 +132,29 @@ TEST_F(SteeringTest, InnerEndsOfHalvesStopABallInAStrictZoneAtBarLevel) {
     frm->tmrMoveLeft1_Timer();
     EXPECT_EQ(ball.left, right.left - 50);
 
-    // The Ghost lets it roll into the half.
+    // The left half's zone starts 39/40 of its width from its Left: a left
+    // side just inside it is pushed to the inner end; one exactly on the
+    // zone's edge or past it is not.
+    const float leftZone = leftEnd - 282.375f;
+    frm->leftStep1 = 10;
+    place(ball, leftZone + 1 + 10, right.top + 100);
+    frm->tmrMoveLeft1_Timer();
+    EXPECT_EQ(ball.left, leftEnd);
+    for (float past : {0.0f, 1.0f}) {
+        ball.left = leftZone - past + 10;
+        frm->tmrMoveLeft1_Timer();
+        EXPECT_EQ(ball.left, leftZone - past) << past;
+    }
+
+    // The Ghost lets it roll into the half, either way.
     frm->ghostEndTime = 5;
     frm->rightStep1 = 180;
     place(ball, right.left - 615 - 50, right.top + 100);
     frm->tmrMoveRight1_Timer();
     EXPECT_EQ(ball.left, right.left - 615 + 130);
+    ball.left = leftEnd + 5;
+    frm->tmrMoveLeft1_Timer();
+    EXPECT_EQ(ball.left, leftEnd - 5);
 }
 
 }  // namespace

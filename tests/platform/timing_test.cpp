@@ -163,6 +163,11 @@ TEST(TickPacerTest, DueTimesAdvanceByExactlyOneTickWhateverTheWakeLateness) {
     TickPacer pacer;
     pacer.start(1'000'000);
     EXPECT_EQ(pacer.claimDueTicks(1'000'000 + kTick - 1), 0);
+    // A wake exactly on the due time runs that tick.
+    TickPacer onTime;
+    onTime.start(1'000'000);
+    EXPECT_EQ(onTime.claimDueTicks(1'000'000 + kTick), 1);
+    EXPECT_EQ(onTime.nextDueNs(), 1'000'000 + 2 * kTick);
     // Woken 2 ms late: one tick, and the next is due on the grid, not 2 ms on.
     EXPECT_EQ(pacer.claimDueTicks(1'000'000 + kTick + 2'000'000), 1);
     EXPECT_EQ(pacer.nextDueNs(), 1'000'000 + 2 * kTick);

@@ -31,7 +31,9 @@ std::filesystem::path makeTemporaryFolder() {
 
 }  // namespace
 
-HeadlessRuntime::HeadlessRuntime() : folder_(makeTemporaryFolder()) {}
+HeadlessRuntime::HeadlessRuntime() : folder_(makeTemporaryFolder()) {
+    programFolder = folder_;
+}
 
 HeadlessRuntime::~HeadlessRuntime() {
     std::error_code ignored;

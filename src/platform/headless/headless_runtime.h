@@ -37,8 +37,9 @@ public:
     void setFocus(CommandButton& button) override;
     void endProgram() override;
     double secondsSinceMidnight() override { return secondsSinceMidnightValue; }
-    std::string appPath() override { return folder_.string(); }
+    std::string appPath() override { return programFolder.string(); }
     std::string environment(const std::string& name) override;
+    std::string homeFromPasswordDatabase() override { return passwordDatabaseHome; }
     std::unique_ptr<WavePlayer> createWavePlayer() override;
     void randomize(double seed) override;
     // The scripted draws first, in order, then the seeded stream.
@@ -56,6 +57,11 @@ public:
     std::vector<std::string> log;
     std::vector<Message> messages;
     std::map<std::string, std::string> env;
+    // The program's folder: the temporary folder unless a test moves it.
+    std::filesystem::path programFolder;
+    // The password database's home folder for the user: none unless a test
+    // sets one, so tests never touch the real home folder.
+    std::string passwordDatabaseHome;
     double secondsSinceMidnightValue = 43210.25;
     std::deque<float> scriptedDraws;
     std::string focusedButton;

@@ -1,7 +1,9 @@
 #include "platform/qt/keyboard_input.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
@@ -9,12 +11,41 @@
 
 namespace platform::qt {
 
-KeyboardInput::KeyboardInput(FormOf formOf, Deliver deliver)
-    : formOf_(std::move(formOf)), deliver_(std::move(deliver)) {
-    clock_.start();
-    releaseTimer_.setSingleShot(true);
-    releaseTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&releaseTimer_, &QTimer::timeout, this, [this] { deliverDueReleases(); });
+namespace {
+
+// The system's monotonic clock, with a precise single-shot timer for wakes.
+class SteadyKeyClock : public KeyClock {
+public:
+    SteadyKeyClock() {
+        elapsed_.start();
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+            if (wake_) {
+                wake_();
+            }
+        });
+    }
+    std::int64_t nowMs() const override { return elapsed_.elapsed(); }
+    void wakeAt(std::int64_t deadlineMs, std::function<void()> wake) override {
+        wake_ = std::move(wake);
+        timer_.start(static_cast<int>(std::max<std::int64_t>(0, deadlineMs - nowMs())));
+    }
+    void cancelWake() override { timer_.stop(); }
+
+private:
+    QElapsedTimer elapsed_;
+    QTimer timer_;
+    std::function<void()> wake_;
+};
+
+}  // namespace
+
+KeyboardInput::KeyboardInput(FormOf formOf, Deliver deliver, std::unique_ptr<KeyClock> clock)
+    : formOf_(std::move(formOf)), deliver_(std::move(deliver)), clock_(std::move(clock)) {
+    if (!clock_) {
+        clock_ = std::make_unique<SteadyKeyClock>();
+    }
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -26,7 +57,7 @@ KeyboardInput::~KeyboardInput() {
 
 void KeyboardInput::stop() {
     stopped_ = true;
-    releaseTimer_.stop();
+    clock_->cancelWake();
     filters_.clear();
 }
 
@@ -91,10 +122,10 @@ void KeyboardInput::armReleaseTimer() {
         }
     }
     if (!next) {
-        releaseTimer_.stop();
+        clock_->cancelWake();
         return;
     }
-    releaseTimer_.start(static_cast<int>(std::max<std::int64_t>(0, *next - nowMs())));
+    clock_->wakeAt(*next, [this] { deliverDueReleases(); });
 }
 
 }  // namespace platform::qt

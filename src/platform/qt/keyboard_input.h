@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "platform/form.h"
 #include "platform/qt/key_repeat_filter.h"
@@ -12,6 +12,20 @@
 class QWindow;
 
 namespace platform::qt {
+
+// The time by which held-back key releases wait: milliseconds of a monotonic
+// clock, and one wake-up at a chosen time. The host's clock runs on
+// QElapsedTimer and a precise single-shot QTimer; tests pass a fake one that
+// they move by hand.
+class KeyClock {
+public:
+    virtual ~KeyClock() = default;
+    virtual std::int64_t nowMs() const = 0;
+    // Calls wake once the clock reaches deadlineMs (at once if it has),
+    // replacing any wake-up asked for before.
+    virtual void wakeAt(std::int64_t deadlineMs, std::function<void()> wake) = 0;
+    virtual void cancelWake() = 0;
+};
 
 // Feeds the key events of the game's windows to their forms, whichever child
 // widget has the focus. It watches the native windows: every key press and
@@ -25,7 +39,8 @@ public:
     using FormOf = std::function<Form*(QWindow*)>;
     using Deliver = std::function<void(Form&, const KeyAction&)>;
 
-    KeyboardInput(FormOf formOf, Deliver deliver);
+    // Without a clock, the monotonic clock of the system.
+    KeyboardInput(FormOf formOf, Deliver deliver, std::unique_ptr<KeyClock> clock = nullptr);
     ~KeyboardInput() override;
 
     // Stops delivering, held-back releases included.
@@ -39,13 +54,12 @@ private:
     // Delivers held-back releases whose time has come and re-arms the timer.
     void deliverDueReleases();
     void armReleaseTimer();
-    std::int64_t nowMs() const { return clock_.elapsed(); }
+    std::int64_t nowMs() const { return clock_->nowMs(); }
 
     FormOf formOf_;
     Deliver deliver_;
     std::map<Form*, KeyRepeatFilter> filters_;
-    QElapsedTimer clock_;
-    QTimer releaseTimer_;
+    std::unique_ptr<KeyClock> clock_;
     bool stopped_ = false;
 };
 

@@ -49,7 +49,7 @@ private:
 
 }  // namespace
 
-QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
+QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit, std::unique_ptr<KeyClock> keyClock)
     : wavePlayers_(std::move(wavePlayers)),
       quit_(std::move(quit)),
       alarm_(makeWakeTimer()),
@@ -63,7 +63,7 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit)
     }
     auto formOf = [this](QWindow* native) { return formTakingKeysOf(native); };
     auto deliver = [this](Form& form, const KeyAction& action) { deliverKey(form, action); };
-    keyboard_ = std::make_unique<KeyboardInput>(formOf, deliver);
+    keyboard_ = std::make_unique<KeyboardInput>(formOf, deliver, std::move(keyClock));
     gamepads_ = std::make_unique<GamepadInput>(formOf, deliver, [this] { playerSteppedAway(); });
     focusWatch_ = std::make_unique<ApplicationFocusWatch>(
         [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; },

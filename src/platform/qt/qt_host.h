@@ -31,8 +31,10 @@ public:
     // Leaves the application's event loop with an exit code.
     using Quit = std::function<void(int)>;
 
-    // The clock starts at once; quit defaults to QCoreApplication::exit.
-    explicit QtHost(WavePlayerFactory wavePlayers, Quit quit = {});
+    // The clock starts at once; quit defaults to QCoreApplication::exit and
+    // keyClock (the time of held-back key releases) to the system's.
+    explicit QtHost(WavePlayerFactory wavePlayers, Quit quit = {},
+                    std::unique_ptr<KeyClock> keyClock = nullptr);
     ~QtHost() override;
     QtHost(const QtHost&) = delete;
     QtHost& operator=(const QtHost&) = delete;

@@ -11,9 +11,12 @@ using namespace platform::keys;
 TEST(KeyRepeatFilter, AHeldKeyRepeatsKeyDownAndIsReleasedOnce) {
     KeyRepeatFilter filter;
     EXPECT_EQ(filter.press(kLeft, 0, 1000), Actions{down(kLeft)});
-    // Auto-repeat: its releases are dropped, its presses repeat the key-down.
+    // Auto-repeat: its releases are dropped, its presses repeat the key-down,
+    // also when the next press comes well after the 8 ms a release waits.
     EXPECT_EQ(filter.release(kLeft, 0, true, 1500), Actions{});
-    EXPECT_EQ(filter.press(kLeft, 0, 1520), Actions{down(kLeft)});
+    EXPECT_EQ(filter.nextDeadlineMs(), std::nullopt);
+    EXPECT_EQ(filter.poll(1530), Actions{});
+    EXPECT_EQ(filter.press(kLeft, 0, 1530), Actions{down(kLeft)});
     // An unmarked release and press less than 8 ms apart: still held.
     EXPECT_EQ(filter.release(kLeft, 0, false, 1600), Actions{});
     EXPECT_EQ(filter.press(kLeft, 0, 1607), Actions{down(kLeft)});
