@@ -22,9 +22,9 @@ class QWindow;
 namespace platform::qt {
 
 // The desktop host: one native window per form, the game clock, keyboard,
-// pads and the runtime services. Every call into game code goes through dispatch(),
-// after which all windows are brought in line with their forms. Lives on the
-// GUI thread and must outlive the forms it has loaded.
+// pads and the runtime services. Every call into game code goes through
+// dispatch(), after which all windows are brought in line with their forms.
+// Lives on the GUI thread and must outlive the forms it has loaded.
 class QtHost : public Runtime {
 public:
     using WavePlayerFactory = std::function<std::unique_ptr<WavePlayer>()>;
@@ -71,6 +71,7 @@ public:
     // Runs ticks as the clock does, the pads read first; with the clock
     // stopped, tests drive time this way.
     void runTicks(int ticks);
+    // The pads, which tests also read between ticks.
     GamepadInput& gamepads() { return *gamepads_; }
     int exitCode() const { return exitCode_; }
     // The window of a loaded form, or null.
