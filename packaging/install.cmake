@@ -55,7 +55,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tumbrix)
 set(CPACK_PACKAGE_VENDOR "The Tumbrix developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade game: steer your ball through the gaps of the rising bars")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Three bars rise from the bottom of the window, each with one gap. Roll your\n"
     "ball so that it drops through the gaps: a ball that a bar carries past the\n"
     "top is crushed. One or two players, Snail and Ghost bonuses, wraparound,\n"

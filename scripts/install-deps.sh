@@ -7,7 +7,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libsdl2-mixer-dev libgtest-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
-    fonts-comic-neue fonts-liberation2 fonts-texgyre
+    fonts-comic-neue fonts-liberation2
+    desktop-file-utils appstream dpkg-dev fonts-texgyre
 )
 # The SVG module's development package has two names across releases.
 if apt-cache show qt6-svg-dev >/dev/null 2>&1; then

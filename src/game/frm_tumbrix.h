@@ -43,8 +43,8 @@ public:
         Form_KeyDown(keyCode, shift);
     }
     void keyUp(std::int16_t keyCode, std::int16_t shift) override { Form_KeyUp(keyCode, shift); }
-    // Switching to another program pauses a running game (pause.cpp).
-    void applicationDeactivated() override;
+    // A player stepping away pauses a running game (pause.cpp).
+    void playerSteppedAway() override;
 
     // Start-up and reset (startup.cpp).
     void Form_Load();

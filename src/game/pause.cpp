@@ -130,9 +130,10 @@ void FrmTumbrix::Unpause() {
     mousePointer = platform::MousePointer::Custom;
 }
 
-void FrmTumbrix::applicationDeactivated() {
-    // A game left running behind another program would be lost unseen: it
-    // pauses as ESC would pause it, and ESC or ENTER resumes it.
+void FrmTumbrix::playerSteppedAway() {
+    // A game left running behind another program, or without the hands that
+    // steered it, would be lost unseen: it pauses as ESC would pause it, and
+    // ESC or ENTER resumes it.
     if (gameInProgress && !gamePaused) {
         Pause();
     }

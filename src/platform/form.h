@@ -61,9 +61,9 @@ public:
     // The user closed the window with its title-bar button. A window that
     // is shown modally simply hides by default.
     virtual void closedByUser() { visible = false; }
-    // The player switched to another program: none of the game's windows is
-    // active any more.
-    virtual void applicationDeactivated() {}
+    // The player stepped away from the game: switched to another program (none
+    // of the game's windows is active any more) or pulled out their pad.
+    virtual void playerSteppedAway() {}
 };
 
 }  // namespace platform

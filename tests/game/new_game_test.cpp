@@ -116,7 +116,7 @@ TEST_F(NewGameTest, APauseWhilePendingEventsRunLeavesTheGameToUnpause) {
         {"Ctrl+H", [&] { frm->mnuShowHighScoreList.onClick(); }},
         {"Ctrl+I", [&] { frm->mnuInstructions.onClick(); }},
         {"Ctrl+A", [&] { frm->mnuAbout.onClick(); }},
-        {"another program", [&] { frm->applicationDeactivated(); }},
+        {"another program", [&] { frm->playerSteppedAway(); }},
     };
     for (const auto& [way, pause] : pausers) {
         SCOPED_TRACE(way);

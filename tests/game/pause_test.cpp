@@ -147,19 +147,19 @@ TEST_F(PauseTest, OnePlayerPauseLeavesBallTwoAloneAndNoGameNoPause) {
     EXPECT_TRUE(!frm->gamePaused && runtime.log.empty());
 }
 
-TEST_F(PauseTest, SwitchingToAnotherProgramPausesOnlyARunningGame) {
+TEST_F(PauseTest, SteppingAwayPausesOnlyARunningGame) {
     frm->tmrMoveRight1.setEnabled(true);
-    frm->applicationDeactivated();
+    frm->playerSteppedAway();
     EXPECT_TRUE(frm->gamePaused && frm->lblPause.visible && frm->savedSteer1 == 2);
     // Already paused: no second pause, so the remembered roll survives.
     runtime.log.clear();
-    frm->applicationDeactivated();
+    frm->playerSteppedAway();
     EXPECT_EQ(std::tuple(frm->savedSteer1, runtime.log.size()), std::tuple(2, 0u));
     keyDown(platform::keys::kReturn);
     EXPECT_TRUE(!frm->gamePaused && frm->tmrMoveRight1.enabled());
 
     frm->Form_Load();
-    frm->applicationDeactivated();
+    frm->playerSteppedAway();
     EXPECT_FALSE(frm->gamePaused);
 }
 

@@ -61,28 +61,13 @@ QtHost::QtHost(WavePlayerFactory wavePlayers, Quit quit, std::unique_ptr<KeyCloc
     if (!quit_) {
         quit_ = [](int code) { QCoreApplication::exit(code); };
     }
-    keyboard_ = std::make_unique<KeyboardInput>(
-        [this](QWindow* native) { return formTakingKeysOf(native); },
-        [this](Form& form, const KeyAction& action) {
-            dispatch([&form, action] {
-                if (action.kind == KeyAction::Kind::Down) {
-                    form.keyDown(action.keyCode, action.shift);
-                } else {
-                    form.keyUp(action.keyCode, action.shift);
-                }
-            });
-        },
-        std::move(keyClock));
+    auto formOf = [this](QWindow* native) { return formTakingKeysOf(native); };
+    auto deliver = [this](Form& form, const KeyAction& action) { deliverKey(form, action); };
+    keyboard_ = std::make_unique<KeyboardInput>(formOf, deliver, std::move(keyClock));
+    gamepads_ = std::make_unique<GamepadInput>(formOf, deliver, [this] { playerSteppedAway(); });
     focusWatch_ = std::make_unique<ApplicationFocusWatch>(
         [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; },
-        [this] {
-            dispatch([this] {
-                // Index loop: a handler may open another window.
-                for (std::size_t i = 0; i < windows_.size(); ++i) {
-                    windows_[i]->form().applicationDeactivated();
-                }
-            });
-        });
+        [this] { playerSteppedAway(); });
     clock_.start();
 }
 
@@ -90,6 +75,26 @@ QtHost::~QtHost() {
     scheduler_.setOnTimerArmed({});
     clock_.stop();
     keyboard_.reset();
+    gamepads_.reset();
+}
+
+void QtHost::deliverKey(Form& form, const KeyAction& action) {
+    dispatch([&form, action] {
+        if (action.kind == KeyAction::Kind::Down) {
+            form.keyDown(action.keyCode, action.shift);
+        } else {
+            form.keyUp(action.keyCode, action.shift);
+        }
+    });
+}
+
+void QtHost::playerSteppedAway() {
+    dispatch([this] {
+        // Index loop: a handler may open another window.
+        for (std::size_t i = 0; i < windows_.size(); ++i) {
+            windows_[i]->form().playerSteppedAway();
+        }
+    });
 }
 
 void QtHost::dispatch(const std::function<void()>& call) {
@@ -119,6 +124,7 @@ void QtHost::post(std::function<void()> call) {
 }
 
 void QtHost::runTicks(int ticks) {
+    gamepads_->beforeTicks();
     for (int i = 0; i < ticks && !stopped_; ++i) {
         runGuarded([this] { scheduler_.advance(); });
     }
@@ -136,6 +142,7 @@ void QtHost::fail(const std::string& message) {
     exitCode_ = 1;
     clock_.stop();
     keyboard_->stop();
+    gamepads_->stop();
     runMessageBox(message, "Tumbrix", QMessageBox::Critical);
     endProgram();
 }
@@ -342,6 +349,7 @@ void QtHost::endProgram() {
     stopped_ = true;
     clock_.stop();
     keyboard_->stop();
+    gamepads_->stop();
     // Unwind every nested modal loop; the handlers then return normally.
     for (QMessageBox* box : openBoxes_) {
         box->done(QMessageBox::Ok);

@@ -9,6 +9,7 @@
 #include "platform/game_clock.h"
 #include "platform/qt/application_focus_watch.h"
 #include "platform/qt/form_window.h"
+#include "platform/qt/gamepad_input.h"
 #include "platform/qt/keyboard_input.h"
 #include "platform/qt/picture_cache.h"
 #include "platform/qt/screen_overlay.h"
@@ -20,10 +21,10 @@ class QWindow;
 
 namespace platform::qt {
 
-// The desktop host: one native window per form, the game clock, keyboard and
-// the runtime services. Every call into game code goes through dispatch(),
-// after which all windows are brought in line with their forms. Lives on the
-// GUI thread and must outlive the forms it has loaded.
+// The desktop host: one native window per form, the game clock, keyboard,
+// pads and the runtime services. Every call into game code goes through
+// dispatch(), after which all windows are brought in line with their forms.
+// Lives on the GUI thread and must outlive the forms it has loaded.
 class QtHost : public Runtime {
 public:
     using WavePlayerFactory = std::function<std::unique_ptr<WavePlayer>()>;
@@ -67,6 +68,11 @@ public:
     bool programEnded() const { return ended_; }
     // The clock that turns the timers, for measuring it against others.
     GameClock& clock() { return clock_; }
+    // Runs ticks as the clock does, the pads read first; with the clock
+    // stopped, tests drive time this way.
+    void runTicks(int ticks);
+    // The pads, which tests also read between ticks.
+    GamepadInput& gamepads() { return *gamepads_; }
     int exitCode() const { return exitCode_; }
     // The window of a loaded form, or null.
     FormWindow* windowOf(const Form& form) const;
@@ -77,7 +83,8 @@ private:
         QEventLoop* loop;
     };
 
-    void runTicks(int ticks);
+    void deliverKey(Form& form, const KeyAction& action);
+    void playerSteppedAway();
     // Runs game code; an error escaping it goes to fail().
     void runGuarded(const std::function<void()>& call);
     void fail(const std::string& message);
@@ -105,6 +112,7 @@ private:
     std::unique_ptr<WakeTimer> alarm_;
     GameClock clock_;
     std::unique_ptr<KeyboardInput> keyboard_;
+    std::unique_ptr<GamepadInput> gamepads_;
     std::unique_ptr<ApplicationFocusWatch> focusWatch_;
     // No more game code runs (the program ended or is reporting an error).
     bool stopped_ = false;

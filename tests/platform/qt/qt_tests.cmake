@@ -4,12 +4,13 @@ add_executable(qt_host_tests
     ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
     ${CMAKE_CURRENT_LIST_DIR}/key_repeat_filter_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/keyboard_input_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gamepad_input_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host_services_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_render_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/instructions_window_test.cpp
 )
 target_include_directories(qt_host_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(qt_host_tests PRIVATE tumbrix_qt tumbrix_core GTest::gtest Qt6::Test)
+target_link_libraries(qt_host_tests PRIVATE tumbrix_qt tumbrix_core tumbrix_audio tumbrix_autopilot GTest::gtest Qt6::Test)
 add_test(NAME qt_host_tests COMMAND qt_host_tests)
 set_tests_properties(qt_host_tests PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_LIST_DIR}/offscreen-1280x1024.json" TIMEOUT 120)
