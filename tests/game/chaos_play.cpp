@@ -261,7 +261,7 @@ private:
             case Act::Answer:
                 return modal;
             case Act::FocusLoss:
-                frm.applicationDeactivated();
+                frm.playerSteppedAway();
                 return false;
             case Act::MusicEnd: {
                 auto& music = runtime_.wavePlayer("MainMusic.wav");

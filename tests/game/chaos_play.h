@@ -23,7 +23,7 @@ enum class Act : std::uint8_t {
     Menu,         // a: Command
     Button,       // a: 1 or 2, the new-game buttons
     Answer,       // closes the modal window or box on show
-    FocusLoss,    // the player switches to another program
+    FocusLoss,    // the player steps away: another program, a pad pulled out
     MusicEnd,     // the tune reaches its end
     CloseWindow,  // the main window's close button
 };
