@@ -405,6 +405,22 @@ Input shrink(const Input& failing, const std::string& rule, double budgetSeconds
             }
         }
     }
+    // Neighbouring waits as one, where a modal window opened between them
+    // does not need the second.
+    for (std::size_t i = 0; i + 1 < best.steps.size() && timeLeft();) {
+        if (best.steps[i].act != Act::Wait || best.steps[i + 1].act != Act::Wait) {
+            ++i;
+            continue;
+        }
+        Input candidate = best;
+        candidate.steps[i].a += candidate.steps[i + 1].a;
+        candidate.steps.erase(candidate.steps.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        if (breaks(candidate)) {
+            best = std::move(candidate);
+        } else {
+            ++i;
+        }
+    }
     // Shorter waits, down to none.
     for (std::size_t i = 0; i < best.steps.size() && timeLeft(); ++i) {
         while (best.steps[i].act == Act::Wait && best.steps[i].a > 0 && timeLeft()) {
