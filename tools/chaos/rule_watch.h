@@ -9,6 +9,8 @@
 #include "game/frm_tumbrix.h"
 #include "platform/headless/headless_runtime.h"
 
+namespace chaos {
+
 // Watches a main window on the headless host and judges, on every tick and
 // at every result, the rules that hold whatever the players do: bars and
 // their gaps, resting balls, speeds, the clock, bonuses, timers against the
@@ -87,3 +89,5 @@ private:
     // Names the file held twice: a new version may only keep these twice.
     std::set<std::string> twiceBefore_;
 };
+
+}  // namespace chaos

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "autopilot/autopilot.h"
-#include "game/step_source.h"
+#include "chaos/step_source.h"
 
 namespace chaos {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "game/chaos_play.h"
+#include "chaos/chaos_play.h"
 
 namespace chaos {
 

@@ -1,4 +1,4 @@
-#include "game/rule_watch.h"
+#include "chaos/rule_watch.h"
 
 #include <sys/stat.h>
 
@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/numeric.h"
+
+namespace chaos {
 
 namespace {
 
@@ -431,3 +433,5 @@ void RuleWatch::checkMessage(const platform::headless::HeadlessRuntime::Message&
         }
     }
 }
+
+}  // namespace chaos

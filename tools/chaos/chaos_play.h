@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/rule_watch.h"
+#include "chaos/rule_watch.h"
 
 // Chaos play: a program on the headless host driven by a script of inputs
 // (keys with any modifiers, every menu command and button, answers to modal

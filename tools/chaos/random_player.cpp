@@ -1,4 +1,4 @@
-#include "game/random_player.h"
+#include "chaos/random_player.h"
 
 #include "platform/key_codes.h"
 

@@ -1,4 +1,4 @@
-#include "game/chaos_play.h"
+#include "chaos/chaos_play.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <sstream>
 
-#include "game/random_player.h"
+#include "chaos/random_player.h"
 #include "platform/key_codes.h"
 
 namespace chaos {
