@@ -1,7 +1,9 @@
 #include "platform/qt/sdl_wave_player.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace platform::qt {
 
@@ -19,7 +21,16 @@ void SdlWavePlayer::OpenWave(const std::string& path) {
     if (channel_ < 0) {
         return;
     }
-    sample_ = Mix_LoadWAV(path.c_str());
+    // Opened apart from the decoding, so that a missing or unreadable file
+    // is reported by its reason rather than as the decoder's empty input.
+    errno = 0;
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (file == nullptr) {
+        std::fprintf(stderr, "tumbrix: cannot open sound \"%s\" (%s); it stays silent\n",
+                     path.c_str(), errno != 0 ? std::strerror(errno) : SDL_GetError());
+        return;
+    }
+    sample_ = Mix_LoadWAV_RW(file, 1);
     if (sample_ == nullptr) {
         std::fprintf(stderr, "tumbrix: cannot load sound \"%s\" (%s); it stays silent\n",
                      path.c_str(), Mix_GetError());
