@@ -86,7 +86,7 @@ std::string capture(const std::vector<std::string>& args,
 struct Settings {
     std::string platform;
     // QT_QPA_PLATFORM for the measuring runs.
-    std::string platformSpec;
+    std::string qpaPlatform;
     double seconds;
     double pacingSeconds;
 };
@@ -113,7 +113,7 @@ private:
 
 Figures measure(const Settings& settings, const std::string& what, bool oldWay,
                 std::map<std::string, std::string> env = {}) {
-    env["QT_QPA_PLATFORM"] = settings.platformSpec;
+    env["QT_QPA_PLATFORM"] = settings.qpaPlatform;
     env["SDL_AUDIODRIVER"] = "dummy";
     const double seconds = what == "pacing" ? settings.pacingSeconds : settings.seconds;
     const long long spawnNs = platform::qt::monotonicNowNs();
@@ -254,8 +254,8 @@ int main(int argc, char** argv) {
     }
     const OffscreenScreen screen;
     for (const std::string& platform : platforms) {
-        const std::string spec = platform == "offscreen" ? screen.platform() : platform;
-        report(quick ? Settings{platform, spec, 0.5, 1.0} : Settings{platform, spec, 5.0, 20.0});
+        const std::string qpa = platform == "offscreen" ? screen.platform() : platform;
+        report(quick ? Settings{platform, qpa, 0.5, 1.0} : Settings{platform, qpa, 5.0, 20.0});
     }
     return 0;
 }

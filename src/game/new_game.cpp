@@ -77,20 +77,7 @@ void FrmTumbrix::startNewGame(bool twoPlayers) {
         return;
     }
 
-    // A pause that came while pending events ran (ESC, or a menu command
-    // that pauses) keeps the new game behind the pause screen: showing the
-    // balls, starting the timers and hiding the pointer are then left to
-    // Unpause, which finds the game's flags below already in place.
-    const bool playing = !gamePaused;
-    if (playing) {
-        shpDot1.visible = true;
-        shpDot2.visible = twoPlayers;
-    }
     twoPlayerGame = twoPlayers;
-    if (playing) {
-        tmrTumbrix.setEnabled(true);
-        tmrScoreLevel.setEnabled(true);
-    }
     player1Alive = true;
     player2Alive = true;
     player1Crushed = false;
@@ -101,9 +88,19 @@ void FrmTumbrix::startNewGame(bool twoPlayers) {
     if (twoPlayers) {
         onePlayerOut = false;
     }
-    if (playing) {
-        mousePointer = platform::MousePointer::Custom;
+
+    // A pause that came while pending events ran (ESC, or a menu command
+    // that pauses) keeps the new game behind the pause screen: showing the
+    // balls, starting the timers and hiding the pointer are then left to
+    // Unpause, which finds the game's flags above already in place.
+    if (gamePaused) {
+        return;
     }
+    shpDot1.visible = true;
+    shpDot2.visible = twoPlayers;
+    tmrTumbrix.setEnabled(true);
+    tmrScoreLevel.setEnabled(true);
+    mousePointer = platform::MousePointer::Custom;
 }
 
 void FrmTumbrix::mnuExit_Click() {

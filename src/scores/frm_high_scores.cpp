@@ -50,15 +50,15 @@ std::optional<std::filesystem::path> FrmHighScores::chooseScoreFile() {
     return location->file;
 }
 
-std::array<ScoreEntry, kTableSize> FrmHighScores::tableFromLabels() const {
-    std::array<ScoreEntry, kTableSize> table;
+Table FrmHighScores::tableFromLabels() const {
+    Table table;
     for (std::size_t i = 0; i < kTableSize; ++i) {
         table[i] = {lblName[i + 1].caption, lblHighScore[i + 1].caption};
     }
     return table;
 }
 
-void FrmHighScores::tableToLabels(const std::array<ScoreEntry, kTableSize>& table) {
+void FrmHighScores::tableToLabels(const Table& table) {
     for (std::size_t i = 0; i < kTableSize; ++i) {
         lblName[i + 1].caption = table[i].name;
         lblHighScore[i + 1].caption = table[i].score;
@@ -76,7 +76,7 @@ void FrmHighScores::ReadScores() {
     if (!content) {
         return;
     }
-    std::array<ScoreEntry, kTableSize> table = tableFromLabels();
+    Table table = tableFromLabels();
     readEntries(*content, table);
     tableToLabels(table);
 }

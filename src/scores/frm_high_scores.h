@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <filesystem>
 #include <optional>
 
@@ -37,8 +36,8 @@ public:
     void UpdateHighScores();
 
 private:
-    std::array<ScoreEntry, kTableSize> tableFromLabels() const;
-    void tableToLabels(const std::array<ScoreEntry, kTableSize>& table);
+    Table tableFromLabels() const;
+    void tableToLabels(const Table& table);
     // Where the table is kept; nothing when there is no place for it and
     // the table lives in the labels for this run only.
     std::optional<std::filesystem::path> chooseScoreFile();

@@ -105,7 +105,7 @@ bool FieldReader::next(std::string& field) {
     return true;
 }
 
-void readEntries(std::string_view content, std::array<ScoreEntry, kTableSize>& entries) {
+void readEntries(std::string_view content, Table& entries) {
     FieldReader reader(content);
     std::string field;
     for (std::size_t i = 0; i < kTableSize && !reader.atEnd(); ++i) {
@@ -120,7 +120,7 @@ void readEntries(std::string_view content, std::array<ScoreEntry, kTableSize>& e
     }
 }
 
-std::string formatEntries(const std::array<ScoreEntry, kTableSize>& entries) {
+std::string formatEntries(const Table& entries) {
     std::string content;
     for (const ScoreEntry& entry : entries) {
         content += '"' + entry.name + "\"\r\n";

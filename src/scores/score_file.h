@@ -14,6 +14,8 @@ struct ScoreEntry {
 };
 
 constexpr std::size_t kTableSize = 16;
+// The high-score table, best first.
+using Table = std::array<ScoreEntry, kTableSize>;
 // The most of a score file that is read: far more than 16 entries need. The
 // rest of a larger file is ignored.
 constexpr std::size_t kMaxFileBytes = std::size_t{1} << 20;
@@ -46,10 +48,10 @@ private:
 // Fills entries from the file's content, name and score alternating, for as
 // many entries as the content holds (at most the table's size). An entry whose
 // score is missing keeps its old score; entries not reached keep theirs.
-void readEntries(std::string_view content, std::array<ScoreEntry, kTableSize>& entries);
+void readEntries(std::string_view content, Table& entries);
 
 // The file as the game writes it: 32 lines, each field between double
 // quotes, every line ended by CR LF.
-std::string formatEntries(const std::array<ScoreEntry, kTableSize>& entries);
+std::string formatEntries(const Table& entries);
 
 }  // namespace scores

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 #include "scores/score_file.h"
 
 namespace scores {
-
-using Table = std::array<ScoreEntry, kTableSize>;
 
 // The value a score text is ranked by: its leading number, 0 without one.
 double scoreValue(const std::string& scoreText);

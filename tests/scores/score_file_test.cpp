@@ -8,8 +8,6 @@
 namespace scores {
 namespace {
 
-using Table = std::array<ScoreEntry, kTableSize>;
-
 std::vector<std::string> flattened(const Table& table) {
     std::vector<std::string> fields;
     for (const ScoreEntry& entry : table) {

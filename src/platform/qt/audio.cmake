@@ -5,6 +5,7 @@ add_library(tumbrix_audio STATIC
     ${CMAKE_CURRENT_LIST_DIR}/click_free_voice.h
     ${CMAKE_CURRENT_LIST_DIR}/sdl_audio.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdl_audio.h
+    ${CMAKE_CURRENT_LIST_DIR}/sdl_subsystems.h
     ${CMAKE_CURRENT_LIST_DIR}/sdl_wave_player.cpp
     ${CMAKE_CURRENT_LIST_DIR}/sdl_wave_player.h
 )

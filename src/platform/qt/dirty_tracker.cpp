@@ -10,9 +10,7 @@ bool DirtyTracker::collect(const Form& form, qreal scale, std::vector<QRect>& ch
     started_ = true;
     scale_ = scale;
     backColor_ = form.backColor;
-    if (form.picture != picture_) {
-        picture_ = form.picture;
-    }
+    picture_ = form.picture;
     const QRect client = deviceRect(QRectF(QPointF(0, 0), clientPixelSize(form)), scale);
     const std::size_t before = changed.size();
     next_ = 0;

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/qt/sdl_subsystems.h"
+
 namespace platform::qt {
 
 namespace {
@@ -74,10 +76,7 @@ SdlAudioEngine::~SdlAudioEngine() {
         // Unhook first: closing halts every channel, and those are no ends.
         Mix_ChannelFinished(nullptr);
         Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) {
-            SDL_Quit();
-        }
+        releaseSdlSubsystem(SDL_INIT_AUDIO);
     }
     instance_.store(nullptr);
 }

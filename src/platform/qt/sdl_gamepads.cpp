@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/key_codes.h"
+#include "platform/qt/sdl_subsystems.h"
 
 namespace platform::qt {
 
@@ -50,11 +51,8 @@ SdlGamepads::~SdlGamepads() {
             SDL_GameControllerClose(seat.pad);
         }
     }
-    // The sound engine may still use SDL: only the last one out quits it.
-    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) {
-        SDL_Quit();
-    }
+    // The sound engine may still use SDL.
+    releaseSdlSubsystem(SDL_INIT_GAMECONTROLLER);
 }
 
 std::vector<SdlGamepads::Event> SdlGamepads::poll() {

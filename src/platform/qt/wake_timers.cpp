@@ -57,10 +57,10 @@ TimerFdWakeTimer::~TimerFdWakeTimer() {
 void TimerFdWakeTimer::armAt(std::int64_t dueNs) {
     // Zero would disarm: a due time at the clock's origin is long past.
     const std::int64_t due = std::max<std::int64_t>(1, dueNs);
-    itimerspec spec{};
-    spec.it_value.tv_sec = time_t(due / kNsPerSecond);
-    spec.it_value.tv_nsec = long(due % kNsPerSecond);
-    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    itimerspec alarm{};
+    alarm.it_value.tv_sec = time_t(due / kNsPerSecond);
+    alarm.it_value.tv_nsec = long(due % kNsPerSecond);
+    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &alarm, nullptr);
 }
 
 void TimerFdWakeTimer::disarm() {

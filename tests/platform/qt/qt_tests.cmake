@@ -8,7 +8,6 @@ add_executable(qt_host_tests
     ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host_services_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_render_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/instructions_window_test.cpp
 )
 target_include_directories(qt_host_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(qt_host_tests PRIVATE tumbrix_qt tumbrix_core tumbrix_audio tumbrix_autopilot GTest::gtest Qt6::Test)
