@@ -13,8 +13,10 @@ namespace platform {
 enum class WindowStyle {
     // A window with a title bar, centred on the screen at its client size.
     Titled,
-    // No border or title bar, covering the whole screen.
-    FullScreenOverlay,
+    // Not a window of its own: what the main window draws around itself
+    // while it fills its screen (focus mode), from the screen's top-left
+    // corner at its design scale. Shown and hidden through `visible`.
+    ScreenBackdrop,
 };
 
 // Mouse pointer codes a window can show over its client area.

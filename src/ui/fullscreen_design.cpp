@@ -6,10 +6,10 @@ namespace ui {
 
 using platform::rgb;
 
-// The client size is the window's before it covers the screen; the host
-// stretches it over the whole screen without scaling what is on it.
+// The client size is nominal: the backdrop reaches over the whole screen,
+// and what is on it keeps its design size.
 FullscreenDesign::FullscreenDesign() : Form("", 9600, 7200) {
-    style = platform::WindowStyle::FullScreenOverlay;
+    style = platform::WindowStyle::ScreenBackdrop;
     backColor = rgb(0, 0, 0);
 
     Label1.font = {"Arial", 9.75f, true, false};

@@ -5,9 +5,9 @@
 
 namespace ui {
 
-// The focus-mode window as it is designed: a black, borderless cover for the
-// whole screen with one reminder of how to leave it. It has no code of its
-// own; the main window shows and hides it.
+// The focus-mode window as it is designed: black over the whole screen
+// around the game, with one reminder of how to leave it. It has no code of
+// its own; the main window shows and hides it, and draws it around itself.
 class FullscreenDesign : public platform::Form {
 public:
     FullscreenDesign();

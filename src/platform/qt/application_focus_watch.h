@@ -8,8 +8,8 @@ namespace platform::qt {
 
 // Tells when the player has switched to another program: no window of the
 // game is active any more. Moving between the game's own windows (a message
-// box, a modal window, the focus-mode cover) leaves the game inactive for a
-// moment too, so the news waits until the game has stayed inactive briefly.
+// box, a modal window) leaves the game inactive for a moment too, so the
+// news waits until the game has stayed inactive briefly.
 class ApplicationFocusWatch : public QObject {
 public:
     // isActive says whether one of the game's windows is active now.

@@ -51,15 +51,15 @@ QSize FormCanvas::sizeHint() const {
 
 qreal FormCanvas::scale() const {
     const QSizeF design = clientPixelSize(form_);
-    // A screen overlay keeps its design size whatever the screen's.
-    if (design.isEmpty() || form_.style == WindowStyle::FullScreenOverlay) {
+    // A screen backdrop keeps its design size whatever the screen's.
+    if (design.isEmpty() || form_.style == WindowStyle::ScreenBackdrop) {
         return 1.0;
     }
     return std::min(width() / design.width(), height() / design.height());
 }
 
 QPointF FormCanvas::origin() const {
-    if (form_.style == WindowStyle::FullScreenOverlay) {
+    if (form_.style == WindowStyle::ScreenBackdrop) {
         return {0, 0};
     }
     const QSizeF scaled = clientPixelSize(form_) * scale();

@@ -22,13 +22,14 @@ using Dispatch = std::function<void(const std::function<void()>&)>;
 
 // The client area of a form's window. The whole form is scaled uniformly to
 // fit and centred, black bars filling the rest; at the design size that is
-// 15 twips per pixel. A screen overlay instead keeps 15 twips per pixel from
+// 15 twips per pixel. A screen backdrop instead keeps 15 twips per pixel from
 // the top-left corner over a screen of any size. Command buttons are real
 // push buttons on top.
 class FormCanvas : public QWidget {
 public:
     FormCanvas(Form& form, PictureCache& pictures, Dispatch dispatch, QWidget* parent = nullptr);
 
+    Form& form() const { return form_; }
     // Brings buttons and mouse pointer in line with the form and repaints
     // what changed since the last time, nothing when nothing did.
     void syncFromForm();

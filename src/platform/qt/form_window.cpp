@@ -2,36 +2,57 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
+#include "platform/qt/form_units.h"
 #include "platform/qt/window_placement.h"
+#include "platform/qt/window_system.h"
 
 namespace platform::qt {
+
+namespace {
+
+QVBoxLayout* bareColumn(QWidget* owner) {
+    auto* column = new QVBoxLayout(owner);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    return column;
+}
+
+// Where a backdrop's shown controls lie, at its unscaled design size.
+QRect shownControlsOf(const Form& backdrop) {
+    QRect shown;
+    for (const Control* control : backdrop.controls) {
+        if (control->visible) {
+            shown |= pixelRect(*control).toAlignedRect();
+        }
+    }
+    return shown;
+}
+
+}  // namespace
 
 FormWindow::FormWindow(Form& form, PictureCache& pictures, Dispatch dispatch,
                        std::function<void()> onCloseRequested)
     : form_(form),
       pictures_(pictures),
-      canvas_(new FormCanvas(form, pictures, dispatch, this)),
+      dispatch_(std::move(dispatch)),
+      content_(new QWidget),
+      canvas_(new FormCanvas(form, pictures, dispatch_, content_)),
+      body_(new WindowBody(*content_, this)),
       onCloseRequested_(std::move(onCloseRequested)) {
-    setCentralWidget(canvas_);
+    QVBoxLayout* contentColumn = bareColumn(content_);
     if (!form_.menuBar.empty()) {
-        menus_ = std::make_unique<FormMenuBar>(*menuBar(), form_.menuBar, dispatch);
+        menuBar_ = new QMenuBar(content_);
+        contentColumn->setMenuBar(menuBar_);
+        menus_ = std::make_unique<FormMenuBar>(*menuBar_, form_.menuBar, dispatch_);
     }
-    if (form_.style == WindowStyle::FullScreenOverlay) {
-        // A borderless cover that lies below the game's windows and never
-        // takes the focus from them (see ScreenOverlay).
-        setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                       Qt::WindowStaysOnBottomHint);
-        // Black wherever the form does not reach, also while the window is
-        // first mapped.
-        QPalette black = palette();
-        black.setColor(QPalette::Window, Qt::black);
-        setPalette(black);
-    }
+    contentColumn->addWidget(canvas_);
+    bareColumn(this)->addWidget(body_);
     syncFromForm();
 }
 
@@ -48,66 +69,161 @@ void FormWindow::syncFromForm() {
         menus_->syncFromForm();
     }
     canvas_->syncFromForm();
+    if (backdropCanvas_ != nullptr && backdrop_ != nullptr) {
+        backdropCanvas_->syncFromForm();
+    }
+}
+
+void FormWindow::openOver(QWidget* window) {
+    openedOver_ = window;
+    create();
+    windowHandle()->setTransientParent(window != nullptr ? window->windowHandle() : nullptr);
 }
 
 void FormWindow::appear() {
-    if (form_.style == WindowStyle::FullScreenOverlay) {
-        coverScreen();
-    } else if (!placed_) {
+    if (!placed_) {
         placed_ = true;
         placeForFirstShow();
     }
     show();
-}
-
-void FormWindow::coverScreen() {
-    // The screen may have changed since the last time. The geometry is set
-    // explicitly: without a window manager a maximised or full-screen window
-    // keeps its default size.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        setGeometry(screen->geometry());
+    if (backdrop_ != nullptr && !showsBackdrop()) {
+        enterFocusMode(*backdrop_);
     }
 }
 
+QScreen* FormWindow::placementScreen() const {
+    if (!openedOver_.isNull() && openedOver_->screen() != nullptr) {
+        return openedOver_->screen();
+    }
+    return QGuiApplication::primaryScreen();
+}
+
+QRect FormWindow::room(const QScreen& screen) const {
+    return screen.availableGeometry().adjusted(0, currentWindowSystem().panelAllowance, 0, 0);
+}
+
+QMargins FormWindow::realFrame() const {
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
 void FormWindow::placeForFirstShow() {
-    placeOnScreen(kUsualFrame);
-    // The window manager's frame is known once the window is on screen: a
-    // window that does not fit with it after all is placed again.
+    placeOnScreen(currentWindowSystem().usualFrame);
+    // The frame is known once the window is on screen: a window that does
+    // not fit with it after all is placed again. Where the window system
+    // keeps positions to itself, only the size can tell.
     QTimer::singleShot(kFrameKnownMs, this, [this] {
-        const QMargins frame(geometry().left() - frameGeometry().left(),
-                             geometry().top() - frameGeometry().top(),
-                             frameGeometry().right() - geometry().right(),
-                             frameGeometry().bottom() - geometry().bottom());
-        QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen != nullptr && isVisible() &&
-            !screen->availableGeometry().contains(frameGeometry())) {
-            placeOnScreen(frame);
+        QScreen* screen = this->screen();
+        if (screen == nullptr || !isVisible() || showsBackdrop()) {
+            return;
+        }
+        const QRect area = room(*screen);
+        const QRect outer = frameGeometry();
+        const bool fits = currentWindowSystem().clientPlacesWindows
+                              ? area.contains(outer)
+                              : outer.width() <= area.width() && outer.height() <= area.height();
+        if (!fits) {
+            placeOnScreen(realFrame());
         }
     });
 }
 
 void FormWindow::placeOnScreen(QMargins frame) {
     const QSize design = canvas_->sizeHint();
-    QScreen* screen = QGuiApplication::primaryScreen();
+    QScreen* screen = placementScreen();
     if (screen == nullptr) {
         resize(design.width(), design.height() + menuBarHeight(design.width()));
         return;
     }
-    QRect placed = placeTitledWindow(design, menuBarHeight(design.width()), frame,
-                                     screen->availableGeometry());
+    const QRect area = room(*screen);
+    QRect placed = placeTitledWindow(design, menuBarHeight(design.width()), frame, area);
     // A narrower menu bar may need more lines.
     const int menuHeight = menuBarHeight(placed.width());
     if (menuHeight != menuBarHeight(design.width())) {
-        placed = placeTitledWindow(design, menuHeight, frame, screen->availableGeometry());
+        placed = placeTitledWindow(design, menuHeight, frame, area);
     }
-    setGeometry(placed);
+    if (currentWindowSystem().clientPlacesWindows) {
+        setGeometry(placed);
+    } else {
+        resize(placed.size());
+    }
 }
 
 int FormWindow::menuBarHeight(int width) const {
-    if (!menus_) {
+    if (menuBar_ == nullptr) {
         return 0;
     }
-    return std::max(menuBar()->heightForWidth(width), menuBar()->sizeHint().height());
+    return std::max(menuBar_->heightForWidth(width), menuBar_->sizeHint().height());
+}
+
+void FormWindow::setBackdrop(Form* backdrop) {
+    if (backdrop == backdrop_) {
+        return;
+    }
+    const bool wasShown = showsBackdrop();
+    backdrop_ = backdrop;
+    if (!isVisible()) {
+        // appear() enters focus mode.
+        return;
+    }
+    if (backdrop_ != nullptr) {
+        enterFocusMode(*backdrop_);
+    } else if (wasShown) {
+        leaveFocusMode();
+    }
+}
+
+void FormWindow::enterFocusMode(Form& backdrop) {
+    if (backdropCanvas_ == nullptr || &backdropCanvas_->form() != &backdrop) {
+        delete backdropCanvas_;
+        backdropCanvas_ = new FormCanvas(backdrop, pictures_, dispatch_, body_);
+    }
+    if (!showsBackdrop()) {
+        restore_ = {geometry(), windowState() & ~Qt::WindowFullScreen};
+    }
+    body_->showBackdrop(*backdropCanvas_, shownControlsOf(backdrop));
+    backdropCanvas_->syncFromForm();
+    fillScreen();
+}
+
+void FormWindow::fillScreen() {
+    // Without a window manager nobody else gives the window its screen's size.
+    if (currentWindowSystem().clientPlacesWindows && screen() != nullptr) {
+        setGeometry(screen()->geometry());
+    }
+    showFullScreen();
+}
+
+void FormWindow::leaveFocusMode() {
+    body_->hideBackdrop();
+    if (restore_.states & Qt::WindowMaximized) {
+        showMaximized();
+        return;
+    }
+    showNormal();
+    if (currentWindowSystem().clientPlacesWindows) {
+        setGeometry(restore_.geometry);
+    } else {
+        resize(restore_.geometry.size());
+    }
+}
+
+void FormWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || backdrop_ == nullptr) {
+        return;
+    }
+    // The window manager took the window out of full screen while the game
+    // shows the backdrop: the game's switch and the screen must agree.
+    QTimer::singleShot(0, this, [this] {
+        const bool outOfFullScreen =
+            !(windowState() & (Qt::WindowFullScreen | Qt::WindowMinimized));
+        if (backdrop_ != nullptr && showsBackdrop() && isVisible() && outOfFullScreen) {
+            fillScreen();
+        }
+    });
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {

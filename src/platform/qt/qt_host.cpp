@@ -156,6 +156,17 @@ void QtHost::syncAll() {
         windows_[i]->syncFromForm();
         syncVisibility(*windows_[i]);
     }
+    syncBackdrops();
+}
+
+void QtHost::syncBackdrops() {
+    FormWindow* main = mainWindow();
+    if (main == nullptr || ended_) {
+        return;
+    }
+    const auto shown = std::find_if(backdrops_.begin(), backdrops_.end(),
+                                    [](const Form* backdrop) { return backdrop->visible; });
+    main->setBackdrop(shown != backdrops_.end() ? *shown : nullptr);
 }
 
 void QtHost::syncVisibility(FormWindow& window) {
@@ -183,6 +194,10 @@ FormWindow* QtHost::windowOf(const Form& form) const {
     return nullptr;
 }
 
+FormWindow* QtHost::mainWindow() const {
+    return windows_.empty() ? nullptr : windows_.front().get();
+}
+
 FormWindow* QtHost::windowOfNative(QWindow* native) const {
     for (const auto& window : windows_) {
         if (window->windowHandle() == native) {
@@ -194,11 +209,6 @@ FormWindow* QtHost::windowOfNative(QWindow* native) const {
 
 Form* QtHost::formTakingKeysOf(QWindow* native) const {
     FormWindow* window = windowOfNative(native);
-    for (const auto& overlay : overlays_) {
-        if (&overlay->window() == window) {
-            window = overlay->windowInFront();
-        }
-    }
     return window != nullptr ? &window->form() : nullptr;
 }
 
@@ -224,15 +234,17 @@ QWidget* QtHost::windowToOpenOver() const {
 }
 
 void QtHost::loadForm(Form& form) {
-    if (stopped_ || windowOf(form) != nullptr) {
+    const bool loaded = windowOf(form) != nullptr ||
+                        std::find(backdrops_.begin(), backdrops_.end(), &form) != backdrops_.end();
+    if (stopped_ || loaded) {
         return;
     }
-    windows_.push_back(std::make_unique<FormWindow>(
-        form, pictures_, [this](const std::function<void()>& call) { dispatch(call); },
-        [this, &form] { dispatch([&form] { form.closedByUser(); }); }));
-    if (form.style == WindowStyle::FullScreenOverlay) {
-        overlays_.push_back(std::make_unique<ScreenOverlay>(
-            *windows_.back(), [this](QWindow* native) { return windowOfNative(native); }));
+    if (form.style == WindowStyle::ScreenBackdrop) {
+        backdrops_.push_back(&form);
+    } else {
+        windows_.push_back(std::make_unique<FormWindow>(
+            form, pictures_, [this](const std::function<void()>& call) { dispatch(call); },
+            [this, &form] { dispatch([&form] { form.closedByUser(); }); }));
     }
     for (Timer* timer : form.timers) {
         scheduler_.attach(*timer);
@@ -286,9 +298,11 @@ void QtHost::showModal(Form& form) {
     if (window == nullptr || stopped_ || alreadyModal) {
         return;
     }
-    const ReturnKeysAfterwards returnKeys(windowToOpenOver());
+    QWidget* over = windowToOpenOver();
+    const ReturnKeysAfterwards returnKeys(over);
     // Modality can only change while the window is hidden.
     window->hide();
+    window->openOver(over != window ? over : nullptr);
     window->setWindowModality(Qt::ApplicationModal);
     form.visible = true;
     QEventLoop loop;

@@ -12,7 +12,6 @@
 #include "platform/qt/gamepad_input.h"
 #include "platform/qt/keyboard_input.h"
 #include "platform/qt/picture_cache.h"
-#include "platform/qt/screen_overlay.h"
 #include "platform/runtime.h"
 
 class QEventLoop;
@@ -74,8 +73,11 @@ public:
     // The pads, which tests also read between ticks.
     GamepadInput& gamepads() { return *gamepads_; }
     int exitCode() const { return exitCode_; }
-    // The window of a loaded form, or null.
+    // The window of a loaded form, or null. A backdrop form has none: the
+    // main window draws it.
     FormWindow* windowOf(const Form& form) const;
+    // The program's main window, the first one loaded; null before.
+    FormWindow* mainWindow() const;
 
 private:
     struct ModalLoop {
@@ -91,9 +93,10 @@ private:
     // A modal box with one OK button; icon is a QMessageBox::Icon.
     void runMessageBox(const std::string& text, const std::string& title, int icon);
     void syncVisibility(FormWindow& window);
+    // The main window shows the first shown backdrop form around itself.
+    void syncBackdrops();
     FormWindow* windowOfNative(QWindow* native) const;
-    // The form whose handlers get the keys typed in a native window: an
-    // overlay passes them to the window in front.
+    // The form whose handlers get the keys typed in a native window.
     Form* formTakingKeysOf(QWindow* native) const;
     // The window a message box or modal window opens over: the active game
     // window, else the innermost modal one, else the first shown.
@@ -104,7 +107,8 @@ private:
     TimerScheduler scheduler_;
     PictureCache pictures_;
     std::vector<std::unique_ptr<FormWindow>> windows_;
-    std::vector<std::unique_ptr<ScreenOverlay>> overlays_;
+    // Loaded forms of style ScreenBackdrop, which have no window of their own.
+    std::vector<Form*> backdrops_;
     std::vector<ModalLoop> modalLoops_;
     std::vector<QMessageBox*> openBoxes_;
     // Receives queued calls; dropped with the host, so late ones are ignored.

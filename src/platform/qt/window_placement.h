@@ -13,8 +13,4 @@ namespace platform::qt {
 // QWidget::setGeometry takes it.
 QRect placeTitledWindow(QSize design, int menuBarHeight, QMargins frame, QRect available);
 
-// What window managers commonly draw around a window, for placing it before
-// the real frame is known.
-inline constexpr QMargins kUsualFrame{4, 30, 4, 4};
-
 }  // namespace platform::qt

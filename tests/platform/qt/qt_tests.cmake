@@ -12,4 +12,4 @@ add_executable(qt_host_tests
 target_include_directories(qt_host_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(qt_host_tests PRIVATE tumbrix_qt tumbrix_core tumbrix_audio tumbrix_autopilot GTest::gtest Qt6::Test)
 add_test(NAME qt_host_tests COMMAND qt_host_tests)
-set_tests_properties(qt_host_tests PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_LIST_DIR}/offscreen-1280x1024.json" TIMEOUT 120)
+set_tests_properties(qt_host_tests PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_LIST_DIR}/offscreen-screens.json" TIMEOUT 120)
