@@ -9,6 +9,10 @@ packages=(
     clang-14 libclang-rt-14-dev
     fonts-comic-neue fonts-liberation2
     desktop-file-utils appstream dpkg-dev fonts-texgyre
+    # The desktops the game is tested on: X11 bare and under openbox,
+    # weston and sway, with what types keys into them and pictures them.
+    qt6-wayland xvfb openbox weston sway
+    xdotool wmctrl x11-utils x11-xserver-utils imagemagick wtype grim
 )
 # The SVG module's development package has two names across releases.
 if apt-cache show qt6-svg-dev >/dev/null 2>&1; then
