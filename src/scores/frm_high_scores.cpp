@@ -87,6 +87,13 @@ std::optional<platform::files::LockedFile> FrmHighScores::openTable(platform::fi
     return platform::files::LockedFile::open(*scoreFile_, kind, runtime_.lockWait(), error);
 }
 
+FrmHighScores::Save FrmHighScores::lockForSaving() {
+    makeTableIfMissing();
+    Save save;
+    save.file = openTable(platform::files::LockKind::Exclusive, save.error);
+    return save;
+}
+
 void FrmHighScores::readFrom(const platform::files::LockedFile& file) {
     std::optional<std::string> content = file.read(kMaxFileBytes);
     if (!content) {
@@ -120,19 +127,11 @@ void FrmHighScores::WriteScores() {
     if (!scoreFile_) {
         return;  // kept for this run only, as start-up said
     }
-    std::string error;
-    if (saving_) {
-        error = saving_->error;
-        if (saving_->file && saving_->file->save(formatEntries(tableFromLabels()), error)) {
-            return;
-        }
-    } else {
-        makeTableIfMissing();
-        std::optional<platform::files::LockedFile> file =
-            openTable(platform::files::LockKind::Exclusive, error);
-        if (file && file->save(formatEntries(tableFromLabels()), error)) {
-            return;
-        }
+    std::optional<Save> own;
+    Save& save = saving_ ? *saving_ : own.emplace(lockForSaving());
+    std::string error = save.error;
+    if (save.file && save.file->save(formatEntries(tableFromLabels()), error)) {
+        return;
     }
     std::cerr << "tumbrix: cannot save the high-score table to " << scoreFile_->string() << ": "
               << error << '\n';
@@ -142,9 +141,7 @@ void FrmHighScores::CalculateHighScores() {
     const std::int16_t score = mainWindow_.getScore1();
     const std::string userName = mainWindow_.getUserName();
     if (scoreFile_) {
-        makeTableIfMissing();
-        saving_.emplace();
-        saving_->file = openTable(platform::files::LockKind::Exclusive, saving_->error);
+        saving_ = lockForSaving();
     }
     ReadScores();
     Table table = tableFromLabels();

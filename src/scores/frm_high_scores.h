@@ -52,6 +52,12 @@ private:
     std::optional<platform::files::LockedFile> openTable(platform::files::LockKind kind,
                                                          std::string& error);
     void readFrom(const platform::files::LockedFile& file);
+    // The table locked for a save, or why it could not be.
+    struct Save {
+        std::optional<platform::files::LockedFile> file;
+        std::string error;
+    };
+    Save lockForSaving();
 
     platform::Runtime& runtime_;
     MainWindowLink& mainWindow_;
@@ -60,12 +66,7 @@ private:
     bool inDataFolder_ = false;
     // The table is the machine's shared one, which the game never makes.
     bool sharedTable_ = false;
-    // While CalculateHighScores runs: the table, locked for its save, or
-    // why it could not be.
-    struct Save {
-        std::optional<platform::files::LockedFile> file;
-        std::string error;
-    };
+    // The table's lock that CalculateHighScores holds while it runs.
     std::optional<Save> saving_;
 };
 
