@@ -19,6 +19,8 @@ int main(int argc, char* argv[]) {
     platform::qt::QtHost host([&audio]() -> std::unique_ptr<platform::WavePlayer> {
         return std::make_unique<platform::qt::SdlWavePlayer>(*audio);
     });
+    // Fixed when the game is built: a place an administrator may set up.
+    host.setSharedScoresFolder(TUMBRIX_SHARED_SCORES_DIR);
     audio = std::make_unique<platform::qt::SdlAudioEngine>();
     audio->setWake([&host, engine = audio.get()] {
         host.post([engine] { engine->deliverPendingNotices(); });

@@ -109,12 +109,18 @@ std::string playerNameFrom(std::string_view raw, const std::locale* letters) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x80) {
             auto [codePoint, length] = decode(raw.substr(i));
-            if (length == 0 || letters == nullptr) {
-                name += c;  // not UTF-8, or no locale to upper-case it by
+            if (length == 0) {
+                name += c;  // not UTF-8
                 ++i;
                 continue;
             }
-            appendUtf8(name, upperCase(codePoint, *letters));
+            if (codePoint <= 0x9F) {
+                name += ' ';  // a C1 control character, like the C0 ones below
+            } else if (letters == nullptr) {
+                name.append(raw.substr(i, length));  // no locale to upper-case it by
+            } else {
+                appendUtf8(name, upperCase(codePoint, *letters));
+            }
             i += length;
             continue;
         }

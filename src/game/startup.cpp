@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "game/frm_tumbrix.h"
@@ -94,7 +95,7 @@ void FrmTumbrix::ReadUserName() {
 }
 
 void FrmTumbrix::PlaceBonuses() {
-    // The window's width is its client width: items never stand off-screen.
+    // The window's width is its client width, without the borders.
     constexpr double kWindowWidth = kClientWidth;
 
     // One item over the visible part of the left half of bar 1, the other
@@ -117,18 +118,12 @@ void FrmTumbrix::PlaceBonuses() {
         ghostLeft = platform::roundToInt16(onLeftHalf(fraGhost));
         snailLeft = platform::roundToInt16(onRightHalf(fraSnail));
     }
-    // Keep both items on screen. When the visible part of the right half is
-    // narrower than the item, the draw above can reach past the right edge.
-    auto keepOnScreen = [](std::int16_t& left, const platform::Frame& item) {
-        if (left + item.width > kWindowWidth) {
-            left = static_cast<std::int16_t>(kWindowWidth - item.width);
-        }
-        if (left < 0) {
-            left = 0;
-        }
-    };
-    keepOnScreen(snailLeft, fraSnail);
-    keepOnScreen(ghostLeft, fraGhost);
+    // Where the visible part of the left half is narrower than its item the
+    // draw can come out negative: the item then stands at the left edge.
+    // Over a right half narrower than its item, the item may reach past the
+    // right edge; part of it stays on screen, within the ball's reach.
+    snailLeft = std::max<std::int16_t>(snailLeft, 0);
+    ghostLeft = std::max<std::int16_t>(ghostLeft, 0);
 }
 
 }  // namespace game

@@ -6,6 +6,7 @@
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/form.h"
+#include "platform/locked_file.h"
 #include "platform/random_numbers.h"
 #include "platform/timer_scheduler.h"
 #include "platform/wave_player.h"
@@ -45,6 +46,12 @@ public:
     // The user's home folder as the password database gives it, empty when
     // it has no entry for the user.
     virtual std::string homeFromPasswordDatabase() { return files::passwordDatabaseHome(); }
+    // The folder of a hall of fame shared by every player of the machine,
+    // as the game was built; empty when it was built without one.
+    virtual std::string sharedScoresFolder() { return {}; }
+    // A fresh wait for a file's lock that another program holds: about two
+    // seconds in all, so that a stuck program never hangs the game.
+    virtual files::LockWait lockWait() { return files::waitUpTo(std::chrono::seconds(2)); }
 
     virtual std::unique_ptr<WavePlayer> createWavePlayer() = 0;
 

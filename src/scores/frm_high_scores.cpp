@@ -33,13 +33,16 @@ std::optional<std::filesystem::path> FrmHighScores::chooseScoreFile() {
     const bool writable = !installed && platform::files::isWritableFolder(folder);
     std::string dataHome;
     std::string home;
+    std::optional<std::filesystem::path> shared;
     if (!writable) {
+        shared = usableSharedTable(runtime_.sharedScoresFolder());
         dataHome = runtime_.environment("XDG_DATA_HOME");
         home = userHome(runtime_.environment("HOME"), [this] {
                    return runtime_.homeFromPasswordDatabase();
                }).string();
     }
-    std::optional<ScoreFileLocation> location = locateScoreFile(folder, writable, dataHome, home);
+    std::optional<ScoreFileLocation> location =
+        locateScoreFile(folder, writable, dataHome, home, shared);
     if (!location) {
         std::cerr << "tumbrix: no home folder for the high-score table; it is kept for this run "
                      "only\n";
@@ -47,6 +50,7 @@ std::optional<std::filesystem::path> FrmHighScores::chooseScoreFile() {
     }
     prepareScoreFile(*location);
     inDataFolder_ = location->seedFrom.has_value();
+    sharedTable_ = location->shared;
     return location->file;
 }
 
@@ -65,14 +69,33 @@ void FrmHighScores::tableToLabels(const Table& table) {
     }
 }
 
-void FrmHighScores::ReadScores() {
-    if (!scoreFile_) {
-        return;  // the table is kept for this run only, in the labels
+void FrmHighScores::makeTableIfMissing() {
+    if (sharedTable_) {
+        return;  // the administrator's file
     }
-    // A missing file is created empty; a file we may not write is still read.
+    if (inDataFolder_) {
+        // The user's data folder is the game's own: made again if it has
+        // gone since start-up, so the score is not lost with it.
+        std::error_code ignored;
+        std::filesystem::create_directories(scoreFile_->parent_path(), ignored);
+    }
     platform::files::createIfMissing(*scoreFile_);
-    std::optional<std::string> content =
-        platform::files::readRegularFile(*scoreFile_, kMaxFileBytes);
+}
+
+std::optional<platform::files::LockedFile> FrmHighScores::openTable(platform::files::LockKind kind,
+                                                                    std::string& error) {
+    return platform::files::LockedFile::open(*scoreFile_, kind, runtime_.lockWait(), error);
+}
+
+FrmHighScores::Save FrmHighScores::lockForSaving() {
+    makeTableIfMissing();
+    Save save;
+    save.file = openTable(platform::files::LockKind::Exclusive, save.error);
+    return save;
+}
+
+void FrmHighScores::readFrom(const platform::files::LockedFile& file) {
+    std::optional<std::string> content = file.read(kMaxFileBytes);
     if (!content) {
         return;
     }
@@ -81,34 +104,55 @@ void FrmHighScores::ReadScores() {
     tableToLabels(table);
 }
 
+void FrmHighScores::ReadScores() {
+    if (!scoreFile_) {
+        return;  // the table is kept for this run only, in the labels
+    }
+    if (saving_) {
+        if (saving_->file) {
+            readFrom(*saving_->file);
+        }
+        return;
+    }
+    // A missing file is created empty; a file we may not write is still read.
+    makeTableIfMissing();
+    std::string ignored;
+    if (std::optional<platform::files::LockedFile> file =
+            openTable(platform::files::LockKind::Shared, ignored)) {
+        readFrom(*file);
+    }
+}
+
 void FrmHighScores::WriteScores() {
     if (!scoreFile_) {
         return;  // kept for this run only, as start-up said
     }
-    if (inDataFolder_) {
-        // The user's data folder is the game's own: made again if it has
-        // gone since start-up, so the score is not lost with it.
-        std::error_code ignored;
-        std::filesystem::create_directories(scoreFile_->parent_path(), ignored);
+    std::optional<Save> own;
+    Save& save = saving_ ? *saving_ : own.emplace(lockForSaving());
+    std::string error = save.error;
+    if (save.file && save.file->save(formatEntries(tableFromLabels()), error)) {
+        return;
     }
-    std::string error;
-    if (!platform::files::replaceAtomically(*scoreFile_, formatEntries(tableFromLabels()), error)) {
-        std::cerr << "tumbrix: cannot save the high-score table to " << scoreFile_->string() << ": "
-                  << error << '\n';
-    }
+    std::cerr << "tumbrix: cannot save the high-score table to " << scoreFile_->string() << ": "
+              << error << '\n';
 }
 
 void FrmHighScores::CalculateHighScores() {
     const std::int16_t score = mainWindow_.getScore1();
     const std::string userName = mainWindow_.getUserName();
+    if (scoreFile_) {
+        saving_ = lockForSaving();
+    }
     ReadScores();
     Table table = tableFromLabels();
-    if (!rankScore(table, userName, score)) {
-        return;
+    const bool entered = rankScore(table, userName, score);
+    if (entered) {
+        tableToLabels(table);
+        WriteScores();
     }
-    tableToLabels(table);
-    WriteScores();
-    if (mainWindow_.getGameInProgress()) {
+    // Let go before the message box, which waits for the player.
+    saving_.reset();
+    if (entered && mainWindow_.getGameInProgress()) {
         runtime_.messageBox("You have a new high score!!!", "New High Score");
     }
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/locked_file.h"
 #include "platform/runtime.h"
 #include "scores/main_window_link.h"
 #include "scores/score_file.h"
@@ -27,10 +28,15 @@ public:
     void Form_Load();
     void cmdContinue_Click();
 
-    // Table <-> file. Both absorb every file error.
+    // Table <-> file, each under the file's lock, or through the one that
+    // CalculateHighScores holds. Both absorb every file error: a read that
+    // fails leaves the table as it was, a save that fails says why in one
+    // line on standard error.
     void ReadScores();
     void WriteScores();
     // Ranks the main window's score1 into the table, one entry per name.
+    // The file is read, ranked into and saved under one exclusive lock, so a
+    // score that another copy of the game saves meanwhile is kept.
     void CalculateHighScores();
     // Publishes topScore and personalBest to the main window.
     void UpdateHighScores();
@@ -41,12 +47,27 @@ private:
     // Where the table is kept; nothing when there is no place for it and
     // the table lives in the labels for this run only.
     std::optional<std::filesystem::path> chooseScoreFile();
+    // Makes the table when it is missing, as the game's own file.
+    void makeTableIfMissing();
+    std::optional<platform::files::LockedFile> openTable(platform::files::LockKind kind,
+                                                         std::string& error);
+    void readFrom(const platform::files::LockedFile& file);
+    // The table locked for a save, or why it could not be.
+    struct Save {
+        std::optional<platform::files::LockedFile> file;
+        std::string error;
+    };
+    Save lockForSaving();
 
     platform::Runtime& runtime_;
     MainWindowLink& mainWindow_;
     std::optional<std::filesystem::path> scoreFile_;
     // The table is kept in the user's data folder, which the game made.
     bool inDataFolder_ = false;
+    // The table is the machine's shared one, which the game never makes.
+    bool sharedTable_ = false;
+    // The table's lock that CalculateHighScores holds while it runs.
+    std::optional<Save> saving_;
 };
 
 }  // namespace scores

@@ -1,14 +1,19 @@
 #include "scores/score_file_location.h"
 
+#include "platform/files.h"
+
 namespace scores {
 
-std::optional<ScoreFileLocation> locateScoreFile(const std::filesystem::path& programFolder,
-                                                 bool programFolderWritable,
-                                                 const std::string& xdgDataHome,
-                                                 const std::string& home) {
+std::optional<ScoreFileLocation> locateScoreFile(
+    const std::filesystem::path& programFolder, bool programFolderWritable,
+    const std::string& xdgDataHome, const std::string& home,
+    const std::optional<std::filesystem::path>& sharedTable) {
     const std::filesystem::path beside = programFolder / "Tumbrix.txt";
     if (programFolderWritable) {
         return ScoreFileLocation{beside, std::nullopt};
+    }
+    if (sharedTable) {
+        return ScoreFileLocation{*sharedTable, std::nullopt, true};
     }
     // A relative XDG_DATA_HOME is invalid and ignored; a relative home would
     // put the table wherever the game happens to be started.
@@ -20,6 +25,14 @@ std::optional<ScoreFileLocation> locateScoreFile(const std::filesystem::path& pr
         dataHome = std::filesystem::path(home) / ".local" / "share";
     }
     return ScoreFileLocation{dataHome / "tumbrix" / "Tumbrix.txt", beside};
+}
+
+std::optional<std::filesystem::path> usableSharedTable(const std::string& folder) {
+    const std::filesystem::path table = std::filesystem::path(folder) / "Tumbrix.txt";
+    if (!table.is_absolute() || !platform::files::isWritableFile(table)) {
+        return std::nullopt;
+    }
+    return table;
 }
 
 std::filesystem::path userHome(const std::string& homeVariable,

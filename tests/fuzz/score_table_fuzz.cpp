@@ -73,6 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view rest(reinterpret_cast<const char*>(data) + 2, size - 2);
     const std::size_t nul = rest.find('\0');
     const std::string userName = game::playerNameFrom(rest.substr(0, nul));
+    // No control character is left in a name: C0, DEL, or C1 (U+0080 to
+    // U+009F, bytes C2 80 to C2 9F).
+    for (std::size_t i = 0; i < userName.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(userName[i]);
+        const auto after =
+            i + 1 < userName.size() ? static_cast<unsigned char>(userName[i + 1]) : 0;
+        require(byte >= 0x20 && byte != 0x7F && !(byte == 0xC2 && after >= 0x80 && after <= 0x9F));
+    }
     const std::string_view content =
         nul == std::string_view::npos ? std::string_view() : rest.substr(nul + 1);
 

@@ -158,15 +158,39 @@ TEST_F(GameStartTest, BonusItemsAreNeverPlacedOffTheVisibleHalves) {
             } else {
                 ASSERT_EQ(leftItemLeft, 0);
             }
-            // On screen at the right, over the right half when it is wide enough.
-            ASSERT_LE(rightItemLeft + rightItem.width, 12660);
-            if (12660 - frm->shpLine2.left >= rightItem.width) {
-                ASSERT_GE(rightItemLeft, std::floor(frm->shpLine2.left));
-            }
+            // Over the visible part of the right half; over one narrower than
+            // the item, between its Left and the window's width less the item's.
+            const double room = 12660 - frm->shpLine2.left - rightItem.width;
+            ASSERT_GE(rightItemLeft, frm->shpLine2.left + std::min(room, 0.0) - 1);
+            ASSERT_LE(rightItemLeft, frm->shpLine2.left + std::max(room, 0.0) + 1);
         }
     }
     // Both sides come up, about equally often.
     EXPECT_NEAR(snailOnLeft, 4002, 300);
+}
+
+TEST_F(GameStartTest, OnlyANegativeLeftIsMovedAndAnItemMayReachPastTheRightEdge) {
+    // Snail over the left half, Ghost (1095 wide) over the right half.
+    struct Case {
+        float gapStart;
+        float leftDraw, rightDraw;
+        std::int16_t snailLeft, ghostLeft;
+    };
+    const Case cases[] = {
+        {10500, 0.5f, 0.0f, 4530, 12000},      // right half 660 wide: from its Left
+        {10500, 0.5f, 0.99999f, 4530, 11565},  // ... to the width less the item's
+        {10065, 0.5f, 0.7f, 4312, 11565},      // right half exactly as wide as the item
+        {1000, 0.5f, 0.5f, 0, 7032},           // left half narrower than the Snail: 0, not -220
+        {1440, 0.99999f, 0.5f, 0, 7252},       // left half exactly as wide
+    };
+    for (const Case& c : cases) {
+        frm->shpLine1.left = c.gapStart - frm->shpLine1.width;
+        frm->shpLine2.left = c.gapStart + 1500;
+        runtime.scriptedDraws = {0.0f, c.leftDraw, c.rightDraw};
+        frm->PlaceBonuses();
+        EXPECT_EQ(std::tuple(frm->snailLeft, frm->ghostLeft), std::tuple(c.snailLeft, c.ghostLeft))
+            << c.gapStart << " " << c.rightDraw;
+    }
 }
 
 TEST_F(GameStartTest, AnItemOverTheRightHalfRoundsAFractionalLeftHalfToEven) {
@@ -188,11 +212,13 @@ TEST_F(GameStartTest, AnItemOverTheRightHalfRoundsAFractionalLeftHalfToEven) {
 TEST(PlayerNameTest, UpperCasedTrimmedAndSafeForTheScoreFile) {
     // Quotes and control characters would break the score file.
     Strings names;
-    for (const char* raw :
-         {"  alice  ", "Bob Smith", "   ", "", "o\"neil", "\tann\r\nlee\x01", "\x7f"}) {
+    // C1 ones (U+0080 to U+009F) too; U+00A0 is a letter's neighbour, kept.
+    for (const char* raw : {"  alice  ", "Bob Smith", "   ", "", "o\"neil", "\tann\r\nlee\x01",
+                            "\x7f", "ann\xc2\x80lee\xc2\x9f", "\xc2\x85x\xc2\xa0"}) {
         names.push_back(game::playerNameFrom(raw));
     }
-    EXPECT_EQ(names, (Strings{"ALICE", "BOB SMITH", "", "", "O'NEIL", "ANN  LEE", ""}));
+    EXPECT_EQ(names, (Strings{"ALICE", "BOB SMITH", "", "", "O'NEIL", "ANN  LEE", "", "ANN LEE",
+                              "X\xc2\xa0"}));
 }
 
 TEST(PlayerNameTest, EveryLetterOfAUtf8NameIsUpperCasedAndOtherBytesPassUnchanged) {

@@ -3,8 +3,10 @@
 // script named by TUMBRIX_KEY_SCRIPT on whatever window is active, through
 // Qt's own key events, as a player at the keyboard would. With
 // TUMBRIX_STOP_AT it also stops the process (SIGSTOP) at a chosen moment of
-// a high-score save, so that a test can kill it there. The game itself has
-// no way to do any of this.
+// a high-score save, so that a test can kill it there; with
+// TUMBRIX_SLOW_FSYNC_MS each fsync of the table takes that much longer, as on
+// a slow disk, and a lock on it found taken is reported once. The game
+// itself has no way to do any of this.
 //
 // Script lines, played in order:
 //   await <title>     wait for the active window to have this title
@@ -12,13 +14,16 @@
 //   press <key>, release <key>
 //   click <text>      click the visible button with this text
 //   sleep <ms>
+//   meet <folder> <n> leave a mark in the folder, wait for n marks there
 // A wait longer than 30 s ends the program with exit status 98.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QKeySequence>
 #include <QPointer>
@@ -27,12 +32,15 @@
 #include <QTimer>
 #include <QWindow>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -83,6 +91,14 @@ private:
                     waiting_.setRemainingTime(argument.toInt());
                 }
                 if (!waiting_.hasExpired()) {
+                    return;
+                }
+                played(line);
+            } else if (command == "meet") {
+                const QString folder = argument.section(' ', 0, 0);
+                QFile(folder + '/' + QString::number(::getpid())).open(QIODevice::WriteOnly);
+                if (QDir(folder).entryList(QDir::Files).size() < argument.section(' ', 1).toInt()) {
+                    keepWaiting(line);
                     return;
                 }
                 played(line);
@@ -240,6 +256,40 @@ extern "C" int rename(const char* from, const char* to) {
     const int result = real(from, to);
     if (table && stopsAt("after-rename")) {
         std::raise(SIGSTOP);
+    }
+    return result;
+}
+
+// A slow disk: the table's data reaches it only after a while, which keeps
+// a save going long enough for another copy's save to come in meanwhile.
+namespace {
+
+bool isTable(int fd) {
+    char path[4096];
+    const ssize_t length =
+        readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path - 1);
+    return length > 0 &&
+           std::string_view(path, length).find("/Tumbrix.txt") != std::string_view::npos;
+}
+
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    static auto* real = next<int(int)>("fsync");
+    const char* slow = std::getenv("TUMBRIX_SLOW_FSYNC_MS");
+    if (slow != nullptr && isTable(fd)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(slow)));
+    }
+    return real(fd);
+}
+
+extern "C" int flock(int fd, int operation) {
+    static auto* real = next<int(int, int)>("flock");
+    static std::atomic<bool> told{false};
+    const int result = real(fd, operation);
+    if (result != 0 && errno == EWOULDBLOCK && !told.exchange(true)) {
+        std::fprintf(stderr, "key script: the table's lock was taken\n");
+        errno = EWOULDBLOCK;
     }
     return result;
 }

@@ -1,15 +1,18 @@
 // The real game, started as a program: a copy of it and its wave files in a
 // folder of their own, keys from a script, and its table and exit status
 // checked afterwards.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -76,43 +79,80 @@ protected:
     fs::path table() const { return folder_ / "Tumbrix.txt"; }
     std::string output() const { return contentOf(folder_ / "output.txt"); }
 
+    // Who plays, and how: a login name, a user and the groups (another user
+    // only as root), with its own home, output and further environment.
+    struct Player {
+        std::string login = "tester";
+        uid_t uid = ::geteuid();
+        std::vector<gid_t> groups;
+        std::vector<std::pair<const char*, std::string>> env;
+        std::string output = "output.txt";
+    };
+
     // Starts the game, which plays the script; stopAt names a moment of a
     // save at which it stops itself.
     void start(const std::string& script, const char* stopAt = nullptr) {
-        std::ofstream(folder_ / "script.txt") << script;
-        pid_ = ::fork();
-        ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
+        Player player;
+        if (stopAt != nullptr) {
+            player.env = {{"TUMBRIX_STOP_AT", stopAt}};
+        }
+        pid_ = launch(script, player);
+    }
+
+    pid_t launch(const std::string& script, const Player& player) {
+        const fs::path scriptFile = folder_ / ("script-" + player.login + ".txt");
+        std::ofstream(scriptFile) << script;
+        // Another user's home and runtime folder are their own.
+        const bool other = player.uid != ::geteuid();
+        const fs::path home = other ? folder_ / ("home-" + player.login) : folder_;
+        const fs::path runtime = home / "run";
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+        if (other) {
+            EXPECT_EQ(::chown(home.c_str(), player.uid, player.uid), 0);
+            EXPECT_EQ(::chown(runtime.c_str(), player.uid, player.uid), 0);
+        }
+        const pid_t pid = ::fork();
+        if (pid == 0) {
             const std::string asan =
                 std::string(std::getenv("ASAN_OPTIONS") ?: "") + ":verify_asan_link_order=0";
             ::setenv("ASAN_OPTIONS", asan.c_str(), 1);
             ::setenv("LD_PRELOAD", KEY_SCRIPT_LIBRARY, 1);
-            ::setenv("TUMBRIX_KEY_SCRIPT", (folder_ / "script.txt").c_str(), 1);
-            if (stopAt != nullptr) {
-                ::setenv("TUMBRIX_STOP_AT", stopAt, 1);
-            }
-            ::setenv("LOGIN", "tester", 1);
+            ::setenv("TUMBRIX_KEY_SCRIPT", scriptFile.c_str(), 1);
+            ::setenv("LOGIN", player.login.c_str(), 1);
             ::unsetenv("NWUSERNAME");
-            ::setenv("HOME", folder_.c_str(), 1);
-            const std::string out = (folder_ / "output.txt").string();
+            ::unsetenv("XDG_DATA_HOME");
+            ::setenv("HOME", home.c_str(), 1);
+            ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+            for (const auto& [name, value] : player.env) {
+                ::setenv(name, value.c_str(), 1);
+            }
+            const std::string out = (folder_ / player.output).string();
             std::freopen(out.c_str(), "w", stdout);
             std::freopen(out.c_str(), "a", stderr);
+            if (other && (::setgroups(player.groups.size(), player.groups.data()) != 0 ||
+                          ::setresgid(player.uid, player.uid, player.uid) != 0 ||
+                          ::setresuid(player.uid, player.uid, player.uid) != 0)) {
+                std::_Exit(126);
+            }
             const std::string game = (folder_ / "tumbrix").string();
             ::execl(game.c_str(), game.c_str(), nullptr);
             std::_Exit(127);
         }
+        EXPECT_GT(pid, 0);
+        return pid;
     }
 
-    // The next change of the game's state: its wait status, or none if it
-    // has not changed within the time given.
-    std::optional<int> nextStatus(std::chrono::seconds limit = 60s) {
+    // The next change of a game's state: its wait status, or none if it has
+    // not changed within the time given.
+    static std::optional<int> statusOf(pid_t& pid, std::chrono::seconds limit = 60s) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
             int status = 0;
-            const pid_t changed = ::waitpid(pid_, &status, WNOHANG | WUNTRACED);
-            if (changed == pid_) {
+            const pid_t changed = ::waitpid(pid, &status, WNOHANG | WUNTRACED);
+            if (changed == pid) {
                 if (!WIFSTOPPED(status)) {
-                    pid_ = -1;
+                    pid = -1;
                 }
                 return status;
             }
@@ -120,13 +160,16 @@ protected:
         }
         return std::nullopt;
     }
+    std::optional<int> nextStatus() { return statusOf(pid_); }
 
-    void expectCleanExit() {
-        const std::optional<int> status = nextStatus();
-        ASSERT_TRUE(status) << "the game did not end\n" << output();
+    void expectCleanExit(pid_t& pid, const std::string& outputFile = "output.txt") {
+        const std::optional<int> status = statusOf(pid);
+        const std::string printed = contentOf(folder_ / outputFile);
+        ASSERT_TRUE(status) << "the game did not end\n" << printed;
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "status " << *status << "\n"
-                                                                     << output();
+                                                                     << printed;
     }
+    void expectCleanExit() { expectCleanExit(pid_); }
 
     fs::path folder_;
     pid_t pid_ = -1;
@@ -220,6 +263,72 @@ TEST_F(ProcessTest, KilledInTheMiddleOfASaveTheTableIsTheOldOrTheNewNeverAMix) {
     start("await  Tumbrix\nkey Ctrl+X\n");
     expectCleanExit();
     EXPECT_EQ(contentOf(table()), last);
+}
+
+TEST_F(ProcessTest, TwoCopiesOfTheInstalledGameSavingIntoTheSharedTableAtOnceKeepBothScores) {
+    // The installed game, built with a shared table folder of the test's
+    // own, played by two users of a group (by one user twice without root).
+    fs::copy_file(SHARED_SCORES_BINARY, folder_ / "tumbrix", fs::copy_options::overwrite_existing);
+    std::ofstream(folder_ / "tumbrix.installed") << "installed\n";
+    fs::permissions(folder_, fs::perms(0755));
+    const bool root = ::geteuid() == 0;
+    const gid_t players = root ? 4200 : ::getegid();
+    const fs::path shared = SHARED_SCORES_FOLDER;
+    const fs::path table = shared / "Tumbrix.txt";
+    // Emptied however it was left, also by a player who may not write it.
+    auto clear = [&] {
+        std::error_code ignored;
+        fs::permissions(shared, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(shared, ignored);
+    };
+    struct Cleanup {
+        std::function<void()> clear;
+        ~Cleanup() { clear(); }
+    } cleanup{clear};
+    bool waited = false;
+    for (int round = 1; round <= 6; ++round) {
+        SCOPED_TRACE(round);
+        // Odd rounds: the group may write the folder, so saves replace the
+        // table. Even rounds: only the table, which is rewritten in place.
+        clear();
+        fs::create_directories(shared);
+        std::ofstream(table, std::ios::binary) << tableOfNobodies();
+        if (root) {
+            ASSERT_EQ(::chown(shared.c_str(), 0, players) | ::chown(table.c_str(), 0, players), 0);
+        }
+        ::chmod(shared.c_str(), round % 2 == 1 ? 02775 : 0555);
+        ::chmod(table.c_str(), 0664);
+        const fs::path meeting = folder_ / ("meeting-" + std::to_string(round));
+        fs::create_directories(meeting);
+        fs::permissions(meeting, fs::perms::all);
+        const std::string script =
+            "await  Tumbrix\nmeet " + meeting.string() + " 2\nkey Ctrl+N\nsleep 2500\nkey Ctrl+X\n";
+        std::vector<std::pair<pid_t, Player>> games;
+        for (const char* login : {"a", "b"}) {
+            Player player;
+            player.login = login + std::to_string(round);
+            player.uid = root ? 4200 + static_cast<uid_t>(*login - 'a' + 1) : ::geteuid();
+            player.groups = {players};
+            player.env = {{"TUMBRIX_SLOW_FSYNC_MS", "700"}};
+            player.output = "output-" + player.login + ".txt";
+            games.emplace_back(launch(script, player), player);
+        }
+        for (auto& [pid, player] : games) {
+            expectCleanExit(pid, player.output);
+            waited = waited ||
+                     contentOf(folder_ / player.output).find("lock was taken") != std::string::npos;
+            // The shared table was used, not one of the player's own.
+            EXPECT_FALSE(fs::exists(folder_ / ("home-" + player.login) / ".local/share/tumbrix"));
+        }
+        const std::optional<std::vector<std::string>> lines = linesOf(contentOf(table));
+        ASSERT_TRUE(lines && lines->size() == 32) << contentOf(table);
+        // Both on top, in either order.
+        const std::string a = "\"A" + std::to_string(round) + '"';
+        const std::string b = "\"B" + std::to_string(round) + '"';
+        EXPECT_TRUE(std::minmax((*lines)[0], (*lines)[2]) == std::minmax(a, b)) << contentOf(table);
+    }
+    // The saves did meet: one copy found the table locked by the other.
+    EXPECT_TRUE(waited);
 }
 
 TEST_F(ProcessTest, TenMegabytesOfGarbageInTheTableNeitherHangNorCrashTheGame) {

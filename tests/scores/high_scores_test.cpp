@@ -1,13 +1,18 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <random>
 #include <sstream>
@@ -28,6 +33,31 @@ std::string contentOf(const std::filesystem::path& path) {
     std::stringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+// Runs play in a child process as the given user and groups (another user
+// only as root) and returns what it wrote on standard error.
+std::string asUser(uid_t uid, const std::vector<gid_t>& groups, const std::function<void()>& play) {
+    char errors[] = "/tmp/tumbrix-errors-XXXXXX";
+    const int fd = ::mkstemp(errors);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(fd, STDERR_FILENO);
+        const bool became = uid == ::geteuid() ||
+                            (::setgroups(groups.size(), groups.data()) == 0 &&
+                             ::setresgid(uid, uid, uid) == 0 && ::setresuid(uid, uid, uid) == 0);
+        if (became) {
+            play();
+        }
+        ::_exit(became ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0) << "as user " << uid;
+    const std::string written = contentOf(errors);
+    ::close(fd);
+    ::unlink(errors);
+    return written;
 }
 
 // Rows P1, P2, ... scoring top - 1, top - 2, ...
@@ -74,6 +104,17 @@ protected:
         frm->gameInProgress = duringGame;
         window().CalculateHighScores();
         window().UpdateHighScores();
+    }
+    // A save that cannot be made says why in one line; the window keeps the
+    // new entry for the rest of the run.
+    void rankFailing(std::int16_t score, const std::string& reason) {
+        testing::internal::CaptureStderr();
+        rank(score);
+        const std::string error = testing::internal::GetCapturedStderr();
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
+        EXPECT_EQ(std::tuple(names()[0], frm->personalBest),
+                  std::tuple("ABC=" + std::to_string(score), score));
     }
 };
 
@@ -229,14 +270,165 @@ TEST_F(HighScoresTest, ASavedTableKeepsItsModeAndANewOneIsReadableByAll) {
     rank(5);
     EXPECT_EQ(std::tuple(names()[0], fs::status(file()).permissions()),
               std::tuple("ABC=5", fs::perms(0664)));
-    // A table saved where none was: 0644, whatever the umask.
+    // A table made where none was: 0644, whatever the umask.
     fs::remove(file());
     const mode_t oldMask = ::umask(077);
-    std::string error;
-    const bool saved = platform::files::replaceAtomically(file(), "\"X\"\r\n\"1\"\r\n", error);
+    rank(6);
     ::umask(oldMask);
-    EXPECT_TRUE(saved) << error;
-    EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0644));
+    EXPECT_EQ(std::tuple(names()[0], fs::status(file()).permissions()),
+              std::tuple("ABC=6", fs::perms(0644)));
+}
+
+TEST_F(HighScoresTest, ASaveWaitsABoundedTimeForTheLockAndRanksIntoWhatTheHolderSaved) {
+    namespace fs = std::filesystem;
+    writeTable({{"X", "20"}});
+    const std::string before = fileContent();
+    // Another copy of the game holds the table's lock throughout.
+    const int other = ::open(file().c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    rankFailing(50, "another copy of the game kept it locked");
+    EXPECT_EQ(fileContent(), before);
+
+    // It saves while we wait, replacing the file, and lets go: our score
+    // goes into the table it saved, not into the file it replaced.
+    runtime.onLockWait = [&] {
+        std::ofstream(runtime.folder() / "saved", std::ios::binary) << "\"Y\"\r\n\"300\"\r\n";
+        fs::rename(runtime.folder() / "saved", file());
+        ::close(other);
+        runtime.onLockWait = nullptr;
+    };
+    rank(60);
+    EXPECT_EQ(fileContent().substr(0, 34),
+              "\"Y\"\r\n\"300\"\r\n\"ABC\"\r\n\"60\"\r\n\"\"\r\n\"0\"\r\n");
+}
+
+TEST_F(HighScoresTest, ATableSharedByAGroupKeepsItsGroupAndModeWhoeverSavesIt) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "playing as other users needs root";
+    }
+    constexpr gid_t players = 4100;
+    constexpr uid_t alice = 4101, bob = 4102, eve = 4103;
+    // Alice's table for the group, in a folder the group may write.
+    ASSERT_EQ(::chown(runtime.folder().c_str(), 0, players), 0);
+    writeTable({{"X", "200"}});
+    ASSERT_EQ(::chown(file().c_str(), alice, players), 0);
+    struct Save {
+        const char* name;
+        uid_t uid;
+        std::vector<gid_t> groups;
+        mode_t folder, mode;
+        uid_t owner;
+    };
+    const Save saves[] = {
+        {"BOB", bob, {players}, 0775, 0664, bob},        // a member: his file, the group's still
+        {"ROOT", 0, {}, 0775, 0664, bob},                // root keeps the owner too
+        {"ALICE", alice, {players}, 0775, 0664, alice},  // and Alice saves again
+        {"EVE", eve, {}, 0777, 0666, alice},  // no member, cannot give the group: saved in place
+    };
+    std::int16_t score = 10;
+    for (const Save& save : saves) {
+        ::chmod(runtime.folder().c_str(), save.folder);
+        ::chmod(file().c_str(), save.mode);
+        const std::string errors = asUser(save.uid, save.groups, [&] {
+            frm->userName = save.name;
+            rank(score);
+        });
+        struct stat info {};
+        ::stat(file().c_str(), &info);
+        EXPECT_EQ(std::tuple(errors, info.st_uid, info.st_gid, info.st_mode & 07777),
+                  std::tuple("", save.owner, players, save.mode))
+            << save.name;
+        score += 10;
+    }
+    // No save lost another's entry.
+    EXPECT_EQ(fileContent().substr(0, 67),
+              "\"X\"\r\n\"200\"\r\n\"EVE\"\r\n\"40\"\r\n\"ALICE\"\r\n\"30\"\r\n\"ROOT\"\r\n\"20\"\r"
+              "\n\"BOB\"\r\n\"10\"\r\n");
+}
+
+TEST_F(HighScoresTest, ALinkedTableInAFolderThePlayerCannotWriteIsRewrittenInPlaceWholeOrNotAtAll) {
+    namespace fs = std::filesystem;
+    // The usual shared layout: a writable table in a folder that is not,
+    // here reached through a link.
+    const uid_t player = ::geteuid() == 0 ? 4101 : ::geteuid();
+    const fs::path games = runtime.folder() / "games";
+    const fs::path table = games / "Tumbrix.txt";
+    fs::create_directories(games);
+    fs::remove(file());
+    fs::create_symlink(table, file());
+    ::chmod(runtime.folder().c_str(), 0755);
+    struct Try {
+        Rows rows;
+        std::string player;
+        rlim_t fileSizeLimit;
+    };
+    // A full disk, as a file-size limit: the new table growing past it, and
+    // a shorter one written over an old one already past it.
+    const Try tries[] = {
+        {numbered(2, 100), std::string(600, 'L'), 512},
+        {numbered(16, 200, std::string(60, 'X')), "ABC", 512},
+        {numbered(16, 200, std::string(60, 'X')), "ABC", RLIM_INFINITY},
+    };
+    for (const Try& attempt : tries) {
+        ::chmod(games.c_str(), 0755);
+        writeTable(attempt.rows);
+        ASSERT_EQ(::chown(table.c_str(), player, player), 0);
+        ::chmod(games.c_str(), 0555);
+        const std::string before = contentOf(table);
+        struct stat old {};
+        ::stat(table.c_str(), &old);
+        const std::string errors = asUser(player, {}, [&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const struct rlimit limit { attempt.fileSizeLimit, attempt.fileSizeLimit };
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            frm->userName = attempt.player;
+            rank(300);
+        });
+        struct stat now {};
+        ::stat(table.c_str(), &now);
+        EXPECT_TRUE(now.st_ino == old.st_ino && fs::is_symlink(file()) &&
+                    std::distance(fs::directory_iterator(games), {}) == 1);
+        if (attempt.fileSizeLimit != RLIM_INFINITY) {
+            EXPECT_EQ(contentOf(table), before);
+            EXPECT_NE(errors.find("File too large"), std::string::npos) << errors;
+            EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        } else {
+            EXPECT_EQ(std::tuple(errors, contentOf(table).substr(0, 14)),
+                      std::tuple("", "\"ABC\"\r\n\"300\"\r\n"));
+        }
+    }
+    ::chmod(games.c_str(), 0755);
+}
+
+TEST_F(HighScoresTest, AnInstalledCopyUsesTheSharedTableOnlyWhenThePlayerMayWriteIt) {
+    namespace fs = std::filesystem;
+    std::ofstream(runtime.folder() / FrmHighScores::kInstalledMarker) << "installed\n";
+    runtime.env["XDG_DATA_HOME"] = (runtime.folder() / "data").string();
+    runtime.sharedFolder = runtime.folder() / "shared";
+    const fs::path shared = runtime.sharedFolder / "Tumbrix.txt";
+    const fs::path own = runtime.folder() / "data/tumbrix/Tumbrix.txt";
+    const std::string mine = "\"MINE\"\r\n\"5\"\r\n";
+    // The administrator's table with this mode, or none.
+    const std::pair<std::optional<fs::perms>, bool> cases[] = {
+        {fs::perms(0664), true}, {fs::perms(0444), false}, {std::nullopt, false}};
+    for (auto [mode, usesShared] : cases) {
+        fs::remove_all(runtime.sharedFolder);
+        fs::create_directories(runtime.sharedFolder);
+        fs::create_directories(own.parent_path());
+        std::ofstream(own, std::ios::binary) << mine;
+        if (mode) {
+            std::ofstream(shared) << "\"X\"\r\n\"9\"\r\n";
+            fs::permissions(shared, *mode);
+        }
+        startProgram();
+        frm->userName = "ABC";
+        rank(10);
+        EXPECT_EQ(contentOf(usesShared ? shared : own).substr(0, 13), "\"ABC\"\r\n\"10\"\r\n");
+        // The player's own table is left as it was; the shared one is
+        // never made by a player.
+        EXPECT_EQ(contentOf(own) == mine, usesShared);
+        EXPECT_EQ(fs::exists(shared), mode.has_value());
+    }
 }
 
 TEST_F(HighScoresTest, AReadOnlyTableIsStillReadAndShownButNotReplaced) {
@@ -254,32 +446,43 @@ TEST_F(HighScoresTest, AReadOnlyTableIsStillReadAndShownButNotReplaced) {
     EXPECT_EQ(std::tuple(names()[0], frm->personalBest), std::tuple("X=200", 50));
 }
 
-TEST_F(HighScoresTest, SomethingElseInTheTablesPlaceIsKeptWhileTheRunKeepsTheScore) {
+TEST_F(HighScoresTest, NothingButARegularFileIsReadOrReplacedAndTheRunKeepsTheScore) {
     namespace fs = std::filesystem;
-    // Saves that cannot be made say so in one line; the window keeps the
-    // new entry for the rest of the run.
-    auto rankExpectingOneComplaint = [&](std::int16_t score, const char* reason) {
-        testing::internal::CaptureStderr();
-        rank(score);
-        const std::string error = testing::internal::GetCapturedStderr();
-        EXPECT_NE(error.find(reason), std::string::npos) << error;
-        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << error;
-        EXPECT_EQ(std::tuple(names()[0], frm->personalBest),
-                  std::tuple("ABC=" + std::to_string(score), score));
-    };
+    const fs::path thing = runtime.folder() / "thing";
+    // The device reads as endless zeros: a reader without its check would
+    // take a mebibyte of them for a name. Making one needs root.
+    const std::pair<fs::file_type, mode_t> kinds[] = {{fs::file_type::directory, S_IFDIR},
+                                                      {fs::file_type::fifo, S_IFIFO},
+                                                      {fs::file_type::socket, S_IFSOCK},
+                                                      {fs::file_type::character, S_IFCHR}};
+    for (auto [type, kind] : kinds) {
+        for (bool linked : {false, true}) {
+            SCOPED_TRACE(testing::Message() << int(type) << (linked ? " linked" : ""));
+            fs::remove(file());
+            fs::remove_all(thing);
+            if ((kind == S_IFDIR ? ::mkdir(thing.c_str(), 0777)
+                                 : ::mknod(thing.c_str(), kind | 0666, makedev(1, 5))) != 0) {
+                GTEST_SKIP() << "making a device node needs root";
+            }
+            if (linked) {
+                fs::create_symlink(thing, file());
+            } else {
+                fs::rename(thing, file());
+            }
+            startProgram();
+            frm->userName = "ABC";
+            EXPECT_EQ(names(), padded({}));
+            rankFailing(5,
+                        type == fs::file_type::directory ? "Is a directory" : "not a regular file");
+            EXPECT_EQ(fs::status(file()).type(), type);
+        }
+    }
+}
 
-    // A folder by the table's name, with something in it.
-    fs::remove(file());
-    fs::create_directories(file());
-    std::ofstream(file() / "keep.txt") << "mine";
-    startProgram();
-    frm->userName = "ABC";
-    EXPECT_EQ(names(), padded({}));
-    rankExpectingOneComplaint(5, "Is a directory");
-    EXPECT_EQ(contentOf(file() / "keep.txt"), "mine");
-    fs::remove_all(file());
-
+TEST_F(HighScoresTest, ALinkedTableIsSavedWhereItIsAndADanglingLinkIsLeftForNextTime) {
+    namespace fs = std::filesystem;
     // A link to a table kept elsewhere: saved there, and the link stays.
+    fs::remove(file());
     const fs::path elsewhere = runtime.folder() / "synced";
     fs::create_directories(elsewhere);
     std::ofstream(elsewhere / "table.txt") << "\"X\"\r\n\"9\"\r\n";
@@ -296,7 +499,7 @@ TEST_F(HighScoresTest, SomethingElseInTheTablesPlaceIsKeptWhileTheRunKeepsTheSco
     startProgram();
     frm->userName = "ABC";
     EXPECT_EQ(names(), padded({}));
-    rankExpectingOneComplaint(7, "No such file or directory");
+    rankFailing(7, "No such file or directory");
     EXPECT_TRUE(fs::is_symlink(file()) && !fs::exists(file()));
 
     // A dangling link into a folder that is there: start-up creates the
@@ -506,9 +709,11 @@ TEST(ScoreFileLocationTest, TheUsersTableStartsFromTheInstalledOneOnce) {
     EXPECT_EQ(std::filesystem::status(location.file).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     std::string error;
-    EXPECT_TRUE(platform::files::replaceAtomically(
-        location.file, "\"SHIPPED\"\r\n\"9\"\r\n\"MINE\"\r\n\"3\"\r\n", error))
+    auto table = platform::files::LockedFile::open(
+        location.file, platform::files::LockKind::Exclusive, [] { return false; }, error);
+    EXPECT_TRUE(table && table->save("\"SHIPPED\"\r\n\"9\"\r\n\"MINE\"\r\n\"3\"\r\n", error))
         << error;
+    table.reset();
     // A second start keeps the user's own table.
     prepareScoreFile(location);
     EXPECT_EQ(contentOf(location.file), "\"SHIPPED\"\r\n\"9\"\r\n\"MINE\"\r\n\"3\"\r\n");

@@ -40,6 +40,16 @@ HeadlessRuntime::~HeadlessRuntime() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
+files::LockWait HeadlessRuntime::lockWait() {
+    return [this, left = lockPatience]() mutable {
+        log.push_back("lock wait");
+        if (onLockWait) {
+            onLockWait();
+        }
+        return left-- > 0;
+    };
+}
+
 void HeadlessRuntime::loadForm(Form& form) {
     log.push_back("loadForm " + form.caption);
     for (Timer* timer : form.timers) {

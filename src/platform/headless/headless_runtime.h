@@ -40,6 +40,10 @@ public:
     std::string appPath() override { return programFolder.string(); }
     std::string environment(const std::string& name) override;
     std::string homeFromPasswordDatabase() override { return passwordDatabaseHome; }
+    std::string sharedScoresFolder() override { return sharedFolder.string(); }
+    // Never waits: each call is logged, and lockPatience calls go by
+    // before it gives up.
+    files::LockWait lockWait() override;
     std::unique_ptr<WavePlayer> createWavePlayer() override;
     void randomize(double seed) override;
     // The scripted draws first, in order, then the seeded stream.
@@ -62,6 +66,9 @@ public:
     // The password database's home folder for the user: none unless a test
     // sets one, so tests never touch the real home folder.
     std::string passwordDatabaseHome;
+    // The shared hall of fame's folder: none unless a test sets one.
+    std::filesystem::path sharedFolder;
+    int lockPatience = 3;
     double secondsSinceMidnightValue = 43210.25;
     std::deque<float> scriptedDraws;
     std::string focusedButton;
@@ -74,6 +81,8 @@ public:
     std::function<void(Form&)> onShowModal;
     // Called by doEvents(), as if queued events ran.
     std::function<void()> onDoEvents;
+    // Called while the game waits for a file's lock.
+    std::function<void()> onLockWait;
 
 private:
     TimerScheduler scheduler_;

@@ -50,7 +50,11 @@ public:
     double secondsSinceMidnight() override;
     std::string appPath() override;
     std::string environment(const std::string& name) override;
+    std::string sharedScoresFolder() override { return sharedScoresFolder_; }
     std::unique_ptr<WavePlayer> createWavePlayer() override;
+
+    // The shared hall of fame's folder that the game was built with.
+    void setSharedScoresFolder(std::string folder) { sharedScoresFolder_ = std::move(folder); }
 
     // Puts a loaded form's window on screen and gives it the focus.
     void showForm(Form& form);
@@ -118,6 +122,7 @@ private:
     std::unique_ptr<KeyboardInput> keyboard_;
     std::unique_ptr<GamepadInput> gamepads_;
     std::unique_ptr<ApplicationFocusWatch> focusWatch_;
+    std::string sharedScoresFolder_;
     // No more game code runs (the program ended or is reporting an error).
     bool stopped_ = false;
     bool ended_ = false;
