@@ -18,6 +18,7 @@
 #include "counting_allocator.h"
 #include "game/frm_tumbrix.h"
 #include "platform/key_codes.h"
+#include "platform/qt/audio_upkeep_timer.h"
 #include "platform/qt/form_painter.h"
 #include "platform/qt/picture_cache.h"
 #include "platform/qt/qt_host.h"
@@ -123,6 +124,7 @@ private:
     // Sound plays on SDL's silent driver; the music does not loop here.
     std::unique_ptr<platform::qt::SdlAudioEngine> audio_ =
         std::make_unique<platform::qt::SdlAudioEngine>();
+    platform::qt::AudioUpkeepTimer upkeep_{*audio_};
     platform::qt::QtHost host_{[this]() -> std::unique_ptr<platform::WavePlayer> {
         return std::make_unique<platform::qt::SdlWavePlayer>(*audio_);
     }};
