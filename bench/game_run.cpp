@@ -8,9 +8,11 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "autopilot/autopilot.h"
@@ -210,12 +212,85 @@ Figures painterFigures(GameUnderTest& game, double seconds) {
             {"painter_ms", double(paintNs) / double(frames) / 1e6}};
 }
 
+// The state of the sound server's sink "out", when the game plays on one:
+// 0 suspended, 1 idle, 2 running, -1 unknown.
+double sinkState() {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        return -1;
+    }
+    FILE* pactl = popen("pactl list short sinks 2>/dev/null", "r");
+    if (pactl == nullptr) {
+        return -1;
+    }
+    char line[512];
+    double state = -1;
+    while (std::fgets(line, sizeof line, pactl) != nullptr) {
+        const QString text = QString::fromUtf8(line).trimmed();
+        if (text.section('\t', 1, 1) == QStringLiteral("out")) {
+            const QString name = text.section('\t', -1);
+            state = name == "SUSPENDED" ? 0 : name == "IDLE" ? 1 : name == "RUNNING" ? 2 : -1;
+        }
+    }
+    pclose(pactl);
+    return state;
+}
+
+// How many streams play into the sound server's sink, or -1.
+double streamCount() {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        return -1;
+    }
+    FILE* pactl = popen("pactl list short sink-inputs 2>/dev/null", "r");
+    if (pactl == nullptr) {
+        return -1;
+    }
+    char line[512];
+    double count = 0;
+    while (std::fgets(line, sizeof line, pactl) != nullptr) {
+        ++count;
+    }
+    pclose(pactl);
+    return count;
+}
+
+// Plays the ball's bounce again and again, every other time right after the
+// device was given back, and notes the monotonic time of each call: the
+// bench finds the sounds in its recording of the server's sink.
+Figures latencyCalls(int plays) {
+    std::int64_t fakeMs = 0;
+    platform::qt::SdlAudioEngine engine([&fakeMs] { return fakeMs; });
+    platform::qt::SdlWavePlayer bounce(engine);
+    bounce.OpenWave(QCoreApplication::applicationDirPath().toStdString() + "/BallBounce.wav");
+    bounce.SeekWave(0);  // waits for the decoding
+    Figures figures;
+    for (int play = 0; play < plays; ++play) {
+        const bool afterRelease = play % 2 == 0;
+        if (afterRelease) {
+            // Three seconds of silence, as the engine's clock counts them.
+            fakeMs += 3000;
+            engine.upkeep();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        figures["call_" + std::to_string(play)] = double(monotonicNowNs());
+        figures["released_" + std::to_string(play)] = engine.outputOpen() ? 0 : 1;
+        bounce.SeekWave(0);
+        bounce.PlayWave(-1, -1, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        engine.deliverPendingNotices();
+    }
+    return figures;
+}
+
 }  // namespace
 
 int runGame(int argc, char** argv, const std::string& what, double seconds, bool oldWay,
             long long spawnNs) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    if (what == "latency") {
+        std::printf("%s\n", formatFigures(latencyCalls(int(seconds))).c_str());
+        return 0;
+    }
     GameUnderTest game(oldWay);
     Figures figures;
     if (what == "startup") {
@@ -237,7 +312,9 @@ int runGame(int argc, char** argv, const std::string& what, double seconds, bool
         }
         if (what == "paused") {
             game.pause();
-            runFor(0.5);
+            // On a sound server, past the release of the device and the
+            // suspension of the sink.
+            runFor(qEnvironmentVariableIsEmpty("PULSE_SERVER") ? 0.5 : 7.0);
         }
         if (what == "pacing") {
             game.tickTimes.clear();
@@ -245,6 +322,8 @@ int runGame(int argc, char** argv, const std::string& what, double seconds, bool
             figures = pacingFigures(game.tickTimes, game.host().clock().droppedTicks());
         } else {
             figures = cpuFigures(game, seconds);
+            figures["sink_state"] = sinkState();
+            figures["streams"] = streamCount();
         }
     }
     std::printf("%s\n", formatFigures(figures).c_str());

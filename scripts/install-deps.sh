@@ -9,6 +9,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     fonts-comic-neue fonts-liberation2
     desktop-file-utils appstream dpkg-dev fonts-texgyre
+    pulseaudio pulseaudio-utils xvfb libxcb1-dev
 )
 # The SVG module's development package has two names across releases.
 if apt-cache show qt6-svg-dev >/dev/null 2>&1; then

@@ -3,6 +3,7 @@
 // at a time, and skip only where pulseaudio cannot start at all.
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,15 +72,19 @@ protected:
         environment_["QT_QPA_PLATFORM"] = "offscreen";
     }
 
-    // Waits until the sink is in the state, at most `limit`.
-    bool sinkBecomes(const std::string& state, std::chrono::milliseconds limit) {
+    // Waits until the condition holds, at most `limit`.
+    static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
         for (const auto end = std::chrono::steady_clock::now() + limit;
-             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(100ms)) {
-            if (server_.sinkState() == state) {
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(50ms)) {
+            if (condition()) {
                 return true;
             }
         }
-        return server_.sinkState() == state;
+        return condition();
+    }
+    // Waits for the game's stream: its first sound.
+    void awaitStream() {
+        ASSERT_TRUE(waitUntil([this] { return server_.streams() == 1; }, 20s)) << output();
     }
 
     soundserver::PrivateSoundServer server_;
@@ -101,9 +106,11 @@ TEST_F(SoundServerTest, PausedTheDeviceGoesAndTheSinkSuspendsAndTheTuneResumesIn
     start(
         "await  Tumbrix\nkey Ctrl+S Ctrl+N\nsleep 1500\nkey Escape\nsleep 12000\nkey Escape\n"
         "sleep 1500\nkey Ctrl+X\n");
-    std::this_thread::sleep_for(3500ms);  // past the pause
+    awaitStream();
+    std::this_thread::sleep_for(2500ms);  // past the pause
     const std::vector<int> played = leftOf(before.stop());
-    EXPECT_TRUE(sinkBecomes("SUSPENDED", 8s)) << server_.sinkState();
+    EXPECT_TRUE(waitUntil([this] { return server_.sinkState() == "SUSPENDED"; }, 8s))
+        << server_.sinkState();
     EXPECT_EQ(server_.streams(), 0);
     Recording after(server_);  // wakes the sink, before the resume
     expectCleanExit();
@@ -131,7 +138,7 @@ TEST_F(SoundServerTest, AfterTheServerIsKilledAndStartedAgainTheNextSoundIsHeard
     start(
         "await  Tumbrix\nkey Ctrl+S Ctrl+N\nsleep 1500\nkey Escape\nsleep 5000\nkey Escape\n"
         "sleep 1500\nkey Ctrl+X\n");
-    std::this_thread::sleep_for(1200ms);
+    awaitStream();
     server_.kill();
     std::this_thread::sleep_for(500ms);
     std::string failure;

@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -249,6 +250,20 @@ std::int64_t Recording::frameTimeNs(std::size_t frame) const {
         }
     }
     return 0;
+}
+
+std::size_t Recording::frameAt(std::int64_t timeNs) const {
+    const std::lock_guard lock(mutex_);
+    std::size_t startFrame = 0;
+    for (const Read& read : reads_) {
+        if (read.arrivedNs >= timeNs) {
+            const std::int64_t early = (read.arrivedNs - timeNs) * 44100 / 1'000'000'000;
+            const std::size_t frames = read.endFrame - startFrame;
+            return read.endFrame - std::min<std::size_t>(frames, std::size_t(early));
+        }
+        startFrame = read.endFrame;
+    }
+    return startFrame;
 }
 
 }  // namespace soundserver

@@ -61,6 +61,8 @@ public:
     // that held it, less the frames after it in that read. An upper bound
     // on when the sink played it. 0 if not recorded.
     std::int64_t frameTimeNs(std::size_t frame) const;
+    // The first frame that reached us at or after the time.
+    std::size_t frameAt(std::int64_t timeNs) const;
 
 private:
     struct Read {
