@@ -193,18 +193,22 @@ bool reportDesktop(const Measure& measure, const std::string& program, bool quic
     std::printf(
         "\nthe real program on a desktop's services (a private PulseAudio with a null "
         "sink; an X screen):\n");
-    std::printf("%-42s %-22s %-10s %s\n", "figure", "measured", "bound", "how measured");
+    std::printf("%-42s %-34s %-8s %s\n", "figure", "measured", "bound", "how measured");
     bool met = true;
     auto row = [&met](const std::string& figure, const std::string& value, double measured,
                       double bound, bool asserted, const std::string& how) {
         const bool over = bound > 0 && measured >= bound;
-        std::printf("%-42s %-22s %-10s %s\n", figure.c_str(), value.c_str(),
+        std::printf("%-42s %-34s %-8s %s\n", figure.c_str(), value.c_str(),
                     bound > 0 ? ("< " + fixed(bound, bound < 1 ? 1 : 0)).c_str() : "-",
                     (how + (over ? (asserted ? "  MISSED" : "  over") : "")).c_str());
         met = met && !(over && asserted);
     };
 
     const XScreen screen;
+    // A fresh X server is slow to serve its first client.
+    if (!screen.display().empty()) {
+        msToWindow(program, screen.display());
+    }
     double bestStart = 0;
     for (int run = 0; run < (quick ? 3 : 9) && !screen.display().empty(); ++run) {
         const std::optional<double> ms = msToWindow(program, screen.display());

@@ -88,6 +88,8 @@ public:
 
     void pause() {
         steering_ = false;
+        // Nothing to answer while paused, and the game itself has no such timer.
+        dismisser_.stop();
         probe_.setEnabled(oldWay_);
         host_.dispatch([this] {
             frm_.keyDown(platform::keys::kEscape, 0);

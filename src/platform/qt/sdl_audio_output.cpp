@@ -2,6 +2,7 @@
 // spell of silence, swapped for the silent driver while the device is lost.
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <cstdio>
 
@@ -18,6 +19,24 @@ namespace {
 constexpr int kBufferFrames = 512;
 // SDL numbers open devices from 1 and keeps at most this many.
 constexpr int kMaxSdlDevices = 16;
+
+// ALSA's library prints lines of its own for each device it fails to open,
+// which would repeat with every try of a lost device. The engine reports a
+// failure itself, once, with SDL's reason, so ALSA's handler is made quiet
+// (where SDL brought ALSA in).
+void quietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+
+void quietAlsa() {
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    static const bool done = [] {
+        if (void* set = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")) {
+            reinterpret_cast<SetHandler>(set)(&quietAlsaErrors);
+        }
+        return true;
+    }();
+    (void)done;
+}
 
 }  // namespace
 
@@ -103,6 +122,7 @@ bool SdlAudioEngine::openOutput(Output output, std::string& failure) {
     // Set before every start: SDL forgets its hints when it shuts down. The
     // Qt host handles Ctrl+C and termination; SDL must not swallow them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    quietAlsa();
     if (output == Output::Silent) {
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     }
