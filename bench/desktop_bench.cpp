@@ -224,8 +224,9 @@ bool reportDesktop(const Measure& measure, const std::string& program, bool quic
     soundserver::PrivateSoundServer server;
     std::string failure;
     if (!server.start(failure)) {
-        std::printf("no sound server: %s\n", failure.c_str());
-        return false;
+        // As the sound-server tests do: skipped, saying why.
+        std::printf("no sound server, so no figures on one: %s\n", failure.c_str());
+        return met;
     }
     const double seconds = quick ? 1.0 : 5.0;
     const std::map<std::string, std::string> env = server.environment();

@@ -12,6 +12,11 @@ std::vector<std::uint8_t> decodeWave(SDL_RWops* file, std::string& failure) {
         failure = SDL_GetError();
         return {};
     }
+    if (rawBytes == 0) {
+        // No samples: the caller says so.
+        SDL_FreeWAV(raw);
+        return {};
+    }
     SDL_AudioCVT cvt;
     if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, int(spec.freq),
                           MixFormat::kSampleFormat, MixFormat::kChannels,
