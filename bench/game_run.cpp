@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -214,45 +215,37 @@ Figures painterFigures(GameUnderTest& game, double seconds) {
             {"painter_ms", double(paintNs) / double(frames) / 1e6}};
 }
 
-// The state of the sound server's sink "out", when the game plays on one:
-// 0 suspended, 1 idle, 2 running, -1 unknown.
-double sinkState() {
+// The lines `pactl list short <what>` prints, when the game plays on a sound
+// server; nullopt otherwise.
+std::optional<QStringList> pactlList(const char* what) {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
-        return -1;
+        return std::nullopt;
     }
-    FILE* pactl = popen("pactl list short sinks 2>/dev/null", "r");
+    FILE* pactl = popen(("pactl list short " + std::string(what) + " 2>/dev/null").c_str(), "r");
     if (pactl == nullptr) {
-        return -1;
+        return std::nullopt;
     }
+    QStringList lines;
     char line[512];
-    double state = -1;
     while (std::fgets(line, sizeof line, pactl) != nullptr) {
-        const QString text = QString::fromUtf8(line).trimmed();
-        if (text.section('\t', 1, 1) == QStringLiteral("out")) {
-            const QString name = text.section('\t', -1);
+        lines.push_back(QString::fromUtf8(line).trimmed());
+    }
+    pclose(pactl);
+    return lines;
+}
+
+// The sound server's sink "out": 0 suspended, 1 idle, 2 running, -1 unknown;
+// and how many streams play into it.
+Figures serverFigures() {
+    double state = -1;
+    for (const QString& line : pactlList("sinks").value_or(QStringList{})) {
+        if (line.section('\t', 1, 1) == QStringLiteral("out")) {
+            const QString name = line.section('\t', -1);
             state = name == "SUSPENDED" ? 0 : name == "IDLE" ? 1 : name == "RUNNING" ? 2 : -1;
         }
     }
-    pclose(pactl);
-    return state;
-}
-
-// How many streams play into the sound server's sink, or -1.
-double streamCount() {
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
-        return -1;
-    }
-    FILE* pactl = popen("pactl list short sink-inputs 2>/dev/null", "r");
-    if (pactl == nullptr) {
-        return -1;
-    }
-    char line[512];
-    double count = 0;
-    while (std::fgets(line, sizeof line, pactl) != nullptr) {
-        ++count;
-    }
-    pclose(pactl);
-    return count;
+    const auto streams = pactlList("sink-inputs");
+    return {{"sink_state", state}, {"streams", streams ? double(streams->size()) : -1.0}};
 }
 
 // Plays the ball's bounce again and again, every other time right after the
@@ -324,8 +317,7 @@ int runGame(int argc, char** argv, const std::string& what, double seconds, bool
             figures = pacingFigures(game.tickTimes, game.host().clock().droppedTicks());
         } else {
             figures = cpuFigures(game, seconds);
-            figures["sink_state"] = sinkState();
-            figures["streams"] = streamCount();
+            figures.merge(serverFigures());
         }
     }
     std::printf("%s\n", formatFigures(figures).c_str());
