@@ -127,7 +127,10 @@ TEST_F(SoundServerTest, PausedTheDeviceGoesAndTheSinkSuspendsAndTheTuneResumesIn
     const std::size_t resumedAt = std::size_t(firstHeard - resumed.begin());
     const auto placeBefore = placeInTune(tune, played, stoppedAt - 2048 - kRate / 50);
     const auto placeAfter = placeInTune(tune, resumed, resumedAt + kRate / 50);
-    ASSERT_TRUE(placeBefore && placeAfter);
+    ASSERT_TRUE(placeBefore && placeAfter)
+        << "heard until frame " << stoppedAt << " of " << played.size()
+        << (placeBefore ? "" : " (not found)") << ", from frame " << resumedAt << " of "
+        << resumed.size() << (placeAfter ? "" : " (not found)");
     const double pausedAtMs = double(*placeBefore + 2048 + kRate / 50) * 1000 / kRate;
     const double resumedFromMs = double(*placeAfter - kRate / 50) * 1000 / kRate;
     EXPECT_NEAR(resumedFromMs, pausedAtMs, 30) << "paused at " << pausedAtMs;

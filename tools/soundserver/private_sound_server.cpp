@@ -173,13 +173,25 @@ std::string PrivateSoundServer::sinkState() const {
     return "";
 }
 
-int PrivateSoundServer::streams() const {
-    std::istringstream lines(pactl("list short sink-inputs"));
+namespace {
+
+int lineCount(const std::string& text) {
+    std::istringstream lines(text);
     int count = 0;
     for (std::string line; std::getline(lines, line);) {
         count += line.empty() ? 0 : 1;
     }
     return count;
+}
+
+}  // namespace
+
+int PrivateSoundServer::streams() const {
+    return lineCount(pactl("list short sink-inputs"));
+}
+
+int PrivateSoundServer::recordings() const {
+    return lineCount(pactl("list short source-outputs"));
 }
 
 long PrivateSoundServer::sinkLatencyUs() const {
@@ -199,12 +211,13 @@ Recording::Recording(const PrivateSoundServer& server) {
     } else if (out >= 0) {
         close(out);
     }
-    for (int wait = 0; wait < 60; ++wait) {
-        const long latency = server.sinkLatencyUs();
-        if (latency >= 0 && latency < 50'000 && server.sinkState() != "SUSPENDED") {
-            break;
-        }
+    // Twice in a row, once the recording is connected.
+    for (int wait = 0, inStep = 0; wait < 100 && inStep < 2; ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const long latency = server.sinkLatencyUs();
+        const bool ready = server.recordings() > 0 && latency >= 0 && latency < 50'000 &&
+                           server.sinkState() != "SUSPENDED";
+        inStep = ready ? inStep + 1 : 0;
     }
 }
 

@@ -32,8 +32,9 @@ public:
     std::map<std::string, std::string> environment() const;
     // The state of the sink as the server reports it ("SUSPENDED", "RUNNING", ...).
     std::string sinkState() const;
-    // How many streams play into the sink.
+    // How many streams play into the sink, and how many record.
     int streams() const;
+    int recordings() const;
     // How far ahead of the clock the sink has played, in microseconds.
     long sinkLatencyUs() const;
 
