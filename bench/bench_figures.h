@@ -15,6 +15,8 @@ using Figures = std::map<std::string, double>;
 
 inline std::string formatFigures(const Figures& figures) {
     std::ostringstream line;
+    // Whole nanosecond times survive the trip.
+    line.precision(17);
     line << "FIGURES";
     for (const auto& [name, value] : figures) {
         line << ' ' << name << '=' << value;

@@ -8,9 +8,12 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "autopilot/autopilot.h"
@@ -18,6 +21,7 @@
 #include "counting_allocator.h"
 #include "game/frm_tumbrix.h"
 #include "platform/key_codes.h"
+#include "platform/qt/audio_upkeep_timer.h"
 #include "platform/qt/form_painter.h"
 #include "platform/qt/picture_cache.h"
 #include "platform/qt/qt_host.h"
@@ -85,6 +89,8 @@ public:
 
     void pause() {
         steering_ = false;
+        // Nothing to answer while paused, and the game itself has no such timer.
+        dismisser_.stop();
         probe_.setEnabled(oldWay_);
         host_.dispatch([this] {
             frm_.keyDown(platform::keys::kEscape, 0);
@@ -123,6 +129,7 @@ private:
     // Sound plays on SDL's silent driver; the music does not loop here.
     std::unique_ptr<platform::qt::SdlAudioEngine> audio_ =
         std::make_unique<platform::qt::SdlAudioEngine>();
+    platform::qt::AudioUpkeepTimer upkeep_{*audio_};
     platform::qt::QtHost host_{[this]() -> std::unique_ptr<platform::WavePlayer> {
         return std::make_unique<platform::qt::SdlWavePlayer>(*audio_);
     }};
@@ -208,12 +215,77 @@ Figures painterFigures(GameUnderTest& game, double seconds) {
             {"painter_ms", double(paintNs) / double(frames) / 1e6}};
 }
 
+// The lines `pactl list short <what>` prints, when the game plays on a sound
+// server; nullopt otherwise.
+std::optional<QStringList> pactlList(const char* what) {
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        return std::nullopt;
+    }
+    FILE* pactl = popen(("pactl list short " + std::string(what) + " 2>/dev/null").c_str(), "r");
+    if (pactl == nullptr) {
+        return std::nullopt;
+    }
+    QStringList lines;
+    char line[512];
+    while (std::fgets(line, sizeof line, pactl) != nullptr) {
+        lines.push_back(QString::fromUtf8(line).trimmed());
+    }
+    pclose(pactl);
+    return lines;
+}
+
+// The sound server's sink "out": 0 suspended, 1 idle, 2 running, -1 unknown;
+// and how many streams play into it.
+Figures serverFigures() {
+    double state = -1;
+    for (const QString& line : pactlList("sinks").value_or(QStringList{})) {
+        if (line.section('\t', 1, 1) == QStringLiteral("out")) {
+            const QString name = line.section('\t', -1);
+            state = name == "SUSPENDED" ? 0 : name == "IDLE" ? 1 : name == "RUNNING" ? 2 : -1;
+        }
+    }
+    const auto streams = pactlList("sink-inputs");
+    return {{"sink_state", state}, {"streams", streams ? double(streams->size()) : -1.0}};
+}
+
+// Plays the ball's bounce again and again, every other time right after the
+// device was given back, and notes the monotonic time of each call: the
+// bench finds the sounds in its recording of the server's sink.
+Figures latencyCalls(int plays) {
+    std::int64_t fakeMs = 0;
+    platform::qt::SdlAudioEngine engine([&fakeMs] { return fakeMs; });
+    platform::qt::SdlWavePlayer bounce(engine);
+    bounce.OpenWave(QCoreApplication::applicationDirPath().toStdString() + "/BallBounce.wav");
+    bounce.SeekWave(0);  // waits for the decoding
+    Figures figures;
+    for (int play = 0; play < plays; ++play) {
+        const bool afterRelease = play % 2 == 0;
+        if (afterRelease) {
+            // Three seconds of silence, as the engine's clock counts them.
+            fakeMs += 3000;
+            engine.upkeep();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        figures["call_" + std::to_string(play)] = double(monotonicNowNs());
+        figures["released_" + std::to_string(play)] = engine.outputOpen() ? 0 : 1;
+        bounce.SeekWave(0);
+        bounce.PlayWave(-1, -1, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        engine.deliverPendingNotices();
+    }
+    return figures;
+}
+
 }  // namespace
 
 int runGame(int argc, char** argv, const std::string& what, double seconds, bool oldWay,
             long long spawnNs) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    if (what == "latency") {
+        std::printf("%s\n", formatFigures(latencyCalls(int(seconds))).c_str());
+        return 0;
+    }
     GameUnderTest game(oldWay);
     Figures figures;
     if (what == "startup") {
@@ -235,7 +307,9 @@ int runGame(int argc, char** argv, const std::string& what, double seconds, bool
         }
         if (what == "paused") {
             game.pause();
-            runFor(0.5);
+            // On a sound server, past the release of the device and the
+            // suspension of the sink.
+            runFor(qEnvironmentVariableIsEmpty("PULSE_SERVER") ? 0.5 : 7.0);
         }
         if (what == "pacing") {
             game.tickTimes.clear();
@@ -243,6 +317,7 @@ int runGame(int argc, char** argv, const std::string& what, double seconds, bool
             figures = pacingFigures(game.tickTimes, game.host().clock().droppedTicks());
         } else {
             figures = cpuFigures(game, seconds);
+            figures.merge(serverFigures());
         }
     }
     std::printf("%s\n", formatFigures(figures).c_str());

@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "bench_figures.h"
+#include "child_process.h"
+#include "desktop_bench.h"
 #include "game_run.h"
 #include "platform/qt/wake_timers.h"
 
@@ -29,58 +31,6 @@ using bench::Figures;
 
 std::filesystem::path self() {
     return std::filesystem::read_symlink("/proc/self/exe");
-}
-
-// Runs a program with extra environment; its standard output.
-std::string capture(const std::vector<std::string>& args,
-                    const std::map<std::string, std::string>& env) {
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string pair = *entry;
-        if (env.count(pair.substr(0, pair.find('='))) == 0) {
-            environment.push_back(pair);
-        }
-    }
-    for (const auto& [name, value] : env) {
-        environment.push_back(name + "=" + value);
-    }
-    std::vector<char*> argv, envp;
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    for (const std::string& pair : environment) {
-        envp.push_back(const_cast<char*>(pair.c_str()));
-    }
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) {
-        return {};
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    // Qt's and SDL's notices would break up the table.
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const bool started =
-        posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    std::string output;
-    std::array<char, 4096> buffer{};
-    ssize_t got = 0;
-    while (started && (got = read(pipeFds[0], buffer.data(), buffer.size())) > 0) {
-        output.append(buffer.data(), std::size_t(got));
-    }
-    close(pipeFds[0]);
-    if (started) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-    }
-    return output;
 }
 
 struct Settings {
@@ -114,12 +64,14 @@ private:
 Figures measure(const Settings& settings, const std::string& what, bool oldWay,
                 std::map<std::string, std::string> env = {}) {
     env["QT_QPA_PLATFORM"] = settings.qpaPlatform;
-    env["SDL_AUDIODRIVER"] = "dummy";
+    // Silent unless a sound server is given.
+    env.emplace("SDL_AUDIODRIVER", "dummy");
     const double seconds = what == "pacing" ? settings.pacingSeconds : settings.seconds;
     const long long spawnNs = platform::qt::monotonicNowNs();
-    return bench::parseFigures(capture({self().string(), "--run", what, std::to_string(seconds),
-                                        oldWay ? "old" : "new", std::to_string(spawnNs)},
-                                       env));
+    return bench::parseFigures(
+        bench::capture({self().string(), "--run", what, std::to_string(seconds),
+                        oldWay ? "old" : "new", std::to_string(spawnNs)},
+                       env));
 }
 
 // The best of three fresh starts: the least disturbed by the machine.
@@ -135,7 +87,7 @@ Figures startup(const Settings& settings, bool oldWay) {
 }
 
 double headlessTicksPerSecond(bool quick) {
-    const std::string output = capture(
+    const std::string output = bench::capture(
         {(self().parent_path() / "headless_ticks_bench").string(),
          quick ? "--benchmark_min_time=0.3" : "--benchmark_min_time=3", "--benchmark_format=json"},
         {});
@@ -257,5 +209,14 @@ int main(int argc, char** argv) {
         const std::string qpa = platform == "offscreen" ? screen.platform() : platform;
         report(quick ? Settings{platform, qpa, 0.5, 1.0} : Settings{platform, qpa, 5.0, 20.0});
     }
-    return 0;
+    const Settings offscreen{"offscreen", screen.platform(), 0, 0};
+    const bool met = bench::reportDesktop(
+        [&offscreen](const std::string& what, double seconds,
+                     const std::map<std::string, std::string>& env) {
+            Settings settings = offscreen;
+            settings.seconds = seconds;
+            return measure(settings, what, false, env);
+        },
+        (self().parent_path() / "tumbrix").string(), quick);
+    return met ? 0 : 1;
 }

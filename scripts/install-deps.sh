@@ -10,10 +10,18 @@ packages=(
     fonts-comic-neue fonts-liberation2
     desktop-file-utils appstream dpkg-dev fonts-texgyre
     # The desktops the game is tested on: X11 bare and under openbox,
-    # weston and sway, with what types keys into them and pictures them.
+    # weston and sway, with what types keys into them and pictures them;
+    # the sound server's tools and an X screen for the benchmark.
     qt6-wayland xvfb openbox weston sway
     xdotool wmctrl x11-utils x11-xserver-utils imagemagick wtype grim
+    pulseaudio-utils libxcb1-dev
 )
+# The sound-server tests start a PulseAudio of their own. A desktop that
+# runs PipeWire's PulseAudio service keeps it: the server package is not
+# added beside it, and those tests then say they were skipped.
+if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q "install ok installed"; then
+    packages+=(pulseaudio)
+fi
 # The SVG module's development package has two names across releases.
 if apt-cache show qt6-svg-dev >/dev/null 2>&1; then
     packages+=(qt6-svg-dev)

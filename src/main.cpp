@@ -2,11 +2,14 @@
 #include <memory>
 
 #include "game/frm_tumbrix.h"
+#include "platform/qt/audio_upkeep_timer.h"
 #include "platform/qt/qt_host.h"
 #include "platform/qt/sdl_audio.h"
 #include "platform/qt/sdl_wave_player.h"
+#include "platform/qt/session_bus.h"
 
 int main(int argc, char* argv[]) {
+    platform::qt::skipHopelessSessionBusLaunch();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tumbrix"));
     QApplication::setDesktopFileName(QStringLiteral("org.tumbrix.Tumbrix"));
@@ -25,6 +28,8 @@ int main(int argc, char* argv[]) {
     audio->setWake([&host, engine = audio.get()] {
         host.post([engine] { engine->deliverPendingNotices(); });
     });
+    // The device opens on the first sound and goes after a spell of silence.
+    auto upkeep = std::make_unique<platform::qt::AudioUpkeepTimer>(*audio);
 
     int exitCode = 0;
     {
@@ -36,6 +41,7 @@ int main(int argc, char* argv[]) {
         // The game may have ended before the event loop ever ran.
         exitCode = host.programEnded() ? host.exitCode() : QApplication::exec();
     }
+    upkeep.reset();
     audio.reset();
     return exitCode;
 }

@@ -22,3 +22,14 @@ target_compile_definitions(process_tests PRIVATE
 add_dependencies(process_tests tumbrix tumbrix_shared_scores tumbrix_waves tumbrix_key_script)
 gtest_discover_tests(process_tests DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy" TIMEOUT 120)
+
+# The same game on a private PulseAudio server, recorded at the server. They
+# wait for real time; the label sound_server runs them alone.
+add_executable(sound_server_tests ${CMAKE_CURRENT_LIST_DIR}/sound_server_test.cpp)
+target_link_libraries(sound_server_tests PRIVATE tumbrix_sound_server GTest::gtest_main)
+target_compile_definitions(sound_server_tests PRIVATE
+    TUMBRIX_BINARY="$<TARGET_FILE:tumbrix>"
+    KEY_SCRIPT_LIBRARY="$<TARGET_FILE:tumbrix_key_script>")
+add_dependencies(sound_server_tests tumbrix tumbrix_waves tumbrix_key_script)
+gtest_discover_tests(sound_server_tests DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS sound_server TIMEOUT 120 RUN_SERIAL TRUE)

@@ -20,6 +20,11 @@ void ClickFreeVoice::startFresh(const std::int16_t* tail, std::size_t tailFrames
     tailDone_ = 0;
 }
 
+void ClickFreeVoice::startFadingIn() {
+    startFresh(nullptr, 0, 0.0f);
+    gain_ = 0.0f;
+}
+
 bool ClickFreeVoice::process(std::int16_t* samples, std::size_t frames) {
     const float target = pauseRequested_.load() ? 0.0f : 1.0f;
     if (target == 1.0f && gain_ == 1.0f && tailDone_ >= tailFrames_) {

@@ -24,6 +24,9 @@ public:
     // cut: up to tailFrames of it are faded out from tailGain under the new
     // sound. The new sound starts at full gain.
     void startFresh(const std::int16_t* tail, std::size_t tailFrames, float tailGain);
+    // A playback goes on from a place it had reached before its output was
+    // closed: it fades in from silence.
+    void startFadingIn();
 
     void requestPause() { pauseRequested_.store(true); }
     void requestResume() { pauseRequested_.store(false); }

@@ -3,95 +3,46 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 #include <utility>
 
-#include "platform/qt/sdl_subsystems.h"
+#include "platform/qt/wave_decoding.h"
 
 namespace platform::qt {
 
 namespace {
 
-constexpr int kFrequency = 44100;
-constexpr int kOutputChannels = 2;
-// 512 frames is about 12 ms at 44.1 kHz: an effect starts within a frame or
-// two of the event that caused it.
-constexpr int kBufferFrames = 512;
 // Long enough that a cut does not click, short enough that nobody hears a fade.
 constexpr int kFadeMs = 5;
+
+std::int64_t steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 }  // namespace
 
 std::atomic<SdlAudioEngine*> SdlAudioEngine::instance_{nullptr};
 
-SdlAudioEngine::SdlAudioEngine() {
+SdlAudioEngine::SdlAudioEngine(std::function<std::int64_t()> nowMs)
+    : lifecycle_(nowMs ? std::move(nowMs) : steadyMs) {
     SdlAudioEngine* expected = nullptr;
     if (!instance_.compare_exchange_strong(expected, this)) {
         throw std::logic_error("only one SdlAudioEngine may exist at a time");
     }
-
-    // The Qt host handles Ctrl+C and termination; SDL must not swallow them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-
-    std::string failure;
-    if (openOutput(failure)) {
-        open_ = true;
-    } else {
-        // Without a device the game still runs: the silent driver keeps time,
-        // so positions and end notices behave exactly as with sound.
-        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-        std::string silentFailure;
-        open_ = openOutput(silentFailure);
-        SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-        if (open_) {
-            std::fprintf(stderr,
-                         "tumbrix: no audio device could be opened (%s); playing in silence\n",
-                         failure.c_str());
-        } else {
-            std::fprintf(stderr, "tumbrix: sound is disabled: %s; %s\n", failure.c_str(),
-                         silentFailure.c_str());
-        }
-    }
-    if (!open_) {
-        return;
-    }
-
-    Uint16 format = 0;
-    int outputChannels = 0;
-    Mix_QuerySpec(&frequency_, &format, &outputChannels);
-    frameBytes_ = static_cast<std::size_t>(SDL_AUDIO_BITSIZE(format) / 8 * outputChannels);
-    mixerChannels_ = Mix_AllocateChannels(-1);
-    const char* driver = SDL_GetCurrentAudioDriver();
-    driverName_ = driver != nullptr ? driver : "";
-    fades_ = format == AUDIO_S16SYS;
     for (auto& voice : voices_) {
-        voice = std::make_unique<ClickFreeVoice>(outputChannels, frequency_ * kFadeMs / 1000);
+        voice = std::make_unique<ClickFreeVoice>(MixFormat::kChannels,
+                                                 MixFormat::kFrequency * kFadeMs / 1000);
     }
-    Mix_ChannelFinished(&SdlAudioEngine::onChannelFinished);
 }
 
 SdlAudioEngine::~SdlAudioEngine() {
-    if (open_) {
-        // Unhook first: closing halts every channel, and those are no ends.
-        Mix_ChannelFinished(nullptr);
-        Mix_CloseAudio();
-        releaseSdlSubsystem(SDL_INIT_AUDIO);
-    }
+    closeOutput();
     instance_.store(nullptr);
-}
-
-bool SdlAudioEngine::openOutput(std::string& failure) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        failure = SDL_GetError();
-        return false;
-    }
-    if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kOutputChannels, kBufferFrames) != 0) {
-        failure = Mix_GetError();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
-    return true;
 }
 
 void SdlAudioEngine::setWake(std::function<void()> wake) {
@@ -140,7 +91,7 @@ void SdlAudioEngine::applyFades(int channel, void* samples, int bytes, void* voi
     if (engine == nullptr || bytes <= 0) {
         return;
     }
-    const std::size_t frames = std::size_t(bytes) / engine->frameBytes_;
+    const std::size_t frames = std::size_t(bytes) / MixFormat::kFrameBytes;
     if (static_cast<ClickFreeVoice*>(voice)->process(static_cast<std::int16_t*>(samples), frames)) {
         // Faded out: hold the channel where it is. This takes no lock, so it
         // is safe inside the mixer.
@@ -170,16 +121,10 @@ bool SdlAudioEngine::validChannel(int channel) const {
 }
 
 int SdlAudioEngine::acquireChannel(std::function<void()> onNaturalEnd) {
-    if (!open_) {
-        return -1;
-    }
     for (int channel = 0; channel < kMaxChannels; ++channel) {
         ChannelSlot& slot = slots_[channel];
         if (slot.inUse) {
             continue;
-        }
-        if (channel >= mixerChannels_) {
-            mixerChannels_ = Mix_AllocateChannels(channel + 1);
         }
         slot = ChannelSlot{true, 0, std::move(onNaturalEnd)};
         armed_[channel].store(0);
@@ -204,6 +149,8 @@ bool SdlAudioEngine::play(int channel, const std::uint8_t* samples, std::size_t 
     if (!validChannel(channel) || !slots_[channel].inUse) {
         return false;
     }
+    // First, as it may move every channel to another output.
+    const bool output = ensureOutput();
     ChannelSlot& slot = slots_[channel];
     ClickFreeVoice& voice = *voices_[channel];
     const bool cutting = producingSound(channel);
@@ -211,28 +158,43 @@ bool SdlAudioEngine::play(int channel, const std::uint8_t* samples, std::size_t 
     halt(channel);
     const std::int16_t* tail = nullptr;
     std::size_t tailFrames = 0;
-    const std::size_t oldFrames = slot.chunk.alen / frameBytes_;
-    if (cutting && fades_ && voice.framesPlayed() < oldFrames) {
+    const std::size_t oldFrames = slot.chunk.alen / MixFormat::kFrameBytes;
+    if (cutting && voice.framesPlayed() < oldFrames) {
         tail = reinterpret_cast<const std::int16_t*>(slot.chunk.abuf +
-                                                     voice.framesPlayed() * frameBytes_);
+                                                     voice.framesPlayed() * MixFormat::kFrameBytes);
         tailFrames = oldFrames - voice.framesPlayed();
     }
     voice.startFresh(tail, tailFrames, voice.gain());
     slot.chunk =
         Mix_Chunk{0, const_cast<Uint8*>(samples), static_cast<Uint32>(bytes), MIX_MAX_VOLUME};
-
-    const std::uint64_t generation = ++lastGeneration_;
-    slot.generation = generation;
+    slot.generation = ++lastGeneration_;
     if (bytes == 0) {
         // Nothing left to play: the sound is at its end already.
+        recordEnd(channel, slot.generation);
+        return true;
+    }
+    if (!output) {
+        slot.generation = 0;
+        return false;
+    }
+    return startChunk(channel, 0);
+}
+
+bool SdlAudioEngine::startChunk(int channel, std::size_t frame) {
+    ChannelSlot& slot = slots_[channel];
+    const std::size_t skipped =
+        std::min<std::size_t>(frame * MixFormat::kFrameBytes, slot.chunk.alen);
+    slot.chunk.abuf += skipped;
+    slot.chunk.alen -= Uint32(skipped);
+    slot.held = Held::None;
+    const std::uint64_t generation = slot.generation;
+    if (slot.chunk.alen == 0) {
         recordEnd(channel, generation);
         return true;
     }
     // A halt of an idle channel leaves its effects in place.
     Mix_UnregisterAllEffects(channel);
-    if (fades_) {
-        Mix_RegisterEffect(channel, &SdlAudioEngine::applyFades, nullptr, &voice);
-    }
+    Mix_RegisterEffect(channel, &SdlAudioEngine::applyFades, nullptr, voices_[channel].get());
     // Armed before the start; the channel is idle, so nothing can end early.
     armed_[channel].store(generation);
     if (Mix_PlayChannel(channel, &slot.chunk, 0) < 0) {
@@ -245,6 +207,7 @@ bool SdlAudioEngine::play(int channel, const std::uint8_t* samples, std::size_t 
         }
         return false;
     }
+    lifecycle_.sounded();
     return true;
 }
 
@@ -254,7 +217,10 @@ void SdlAudioEngine::halt(int channel) {
     }
     armed_[channel].store(0);
     slots_[channel].generation = 0;
-    Mix_HaltChannel(channel);
+    slots_[channel].held = Held::None;
+    if (outputOpen()) {
+        Mix_HaltChannel(channel);
+    }
 }
 
 void SdlAudioEngine::pause(int channel) {
@@ -263,21 +229,28 @@ void SdlAudioEngine::pause(int channel) {
     }
     // The game asked for the stop: a sound that runs out meanwhile is no news.
     armed_[channel].store(0);
-    if (fades_) {
-        voices_[channel]->requestPause();
-    } else {
-        Mix_Pause(channel);
-    }
+    voices_[channel]->requestPause();
 }
 
 void SdlAudioEngine::resume(int channel) {
     if (!isPaused(channel)) {
         return;
     }
-    const std::uint64_t generation = slots_[channel].generation;
+    // A sound call: it may open an output, or move the channel to another.
+    ensureOutput();
+    ChannelSlot& slot = slots_[channel];
+    if (slot.held == Held::Paused) {
+        if (outputOpen()) {
+            voices_[channel]->startFadingIn();
+            startChunk(channel, slot.heldFrame);
+        }
+        return;
+    }
+    const std::uint64_t generation = slot.generation;
     armed_[channel].store(generation);
     voices_[channel]->requestResume();
     Mix_Resume(channel);
+    lifecycle_.sounded();
     // It may have run out while it faded, before it was armed again: then
     // this play is over at once.
     if (Mix_Playing(channel) == 0 && armed_[channel].exchange(0) == generation) {
@@ -287,8 +260,13 @@ void SdlAudioEngine::resume(int channel) {
 
 // The mixer is putting the channel's samples out, maybe fading.
 bool SdlAudioEngine::producingSound(int channel) const {
-    return validChannel(channel) && slots_[channel].inUse && Mix_Playing(channel) != 0 &&
-           Mix_Paused(channel) == 0;
+    return onMixer(channel) && Mix_Playing(channel) != 0 && Mix_Paused(channel) == 0;
+}
+
+// In use, with an output open, and not held outside the mixer.
+bool SdlAudioEngine::onMixer(int channel) const {
+    return validChannel(channel) && slots_[channel].inUse && outputOpen() &&
+           slots_[channel].held == Held::None;
 }
 
 bool SdlAudioEngine::isSounding(int channel) const {
@@ -296,7 +274,10 @@ bool SdlAudioEngine::isSounding(int channel) const {
 }
 
 bool SdlAudioEngine::isPaused(int channel) const {
-    return validChannel(channel) && slots_[channel].inUse && Mix_Playing(channel) != 0 &&
+    if (validChannel(channel) && slots_[channel].inUse && slots_[channel].held == Held::Paused) {
+        return true;
+    }
+    return onMixer(channel) && Mix_Playing(channel) != 0 &&
            (Mix_Paused(channel) != 0 || voices_[channel]->pauseRequested());
 }
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/qt/wave_decoding.h"
+
 namespace platform::qt {
 
 SdlWavePlayer::SdlWavePlayer(SdlAudioEngine& engine)
@@ -17,12 +19,12 @@ SdlWavePlayer::~SdlWavePlayer() {
 
 void SdlWavePlayer::OpenWave(const std::string& path) {
     CloseWave();
-    // Without an output the engine has already said that the game is mute.
+    // Without a channel the engine has already said that this sound is mute.
     if (channel_ < 0) {
         return;
     }
-    // Opened apart from the decoding, so that a missing or unreadable file
-    // is reported by its reason rather than as the decoder's empty input.
+    // Opened here rather than in the decoding, so that a missing or
+    // unreadable file is reported at once and by its reason.
     errno = 0;
     SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
     if (file == nullptr) {
@@ -30,26 +32,28 @@ void SdlWavePlayer::OpenWave(const std::string& path) {
                      path.c_str(), errno != 0 ? std::strerror(errno) : SDL_GetError());
         return;
     }
-    sample_ = Mix_LoadWAV_RW(file, 1);
-    if (sample_ == nullptr) {
-        std::fprintf(stderr, "tumbrix: cannot load sound \"%s\" (%s); it stays silent\n",
-                     path.c_str(), Mix_GetError());
-        return;
+    decoding_ = std::async(std::launch::async, [file, path] {
+        std::string failure;
+        std::vector<std::uint8_t> samples = decodeWave(file, failure);
+        if (samples.empty()) {
+            // A sound without samples would end the moment it starts, and a
+            // looping tune would restart itself without pause.
+            std::fprintf(stderr, "tumbrix: cannot load sound \"%s\" (%s); it stays silent\n",
+                         path.c_str(), failure.empty() ? "it holds no audio" : failure.c_str());
+        }
+        return samples;
+    });
+}
+
+bool SdlWavePlayer::loaded() {
+    if (decoding_.valid()) {
+        samples_ = decoding_.get();
     }
-    if (sample_->alen < engine_.frameBytes()) {
-        // A sound without samples would end the moment it starts, and a
-        // looping tune would restart itself without pause.
-        std::fprintf(stderr, "tumbrix: sound \"%s\" holds no audio; it stays silent\n",
-                     path.c_str());
-        Mix_FreeChunk(sample_);
-        sample_ = nullptr;
-        return;
-    }
-    startByte_ = 0;
+    return !samples_.empty();
 }
 
 void SdlWavePlayer::PlayWave(std::int32_t /*from*/, std::int32_t /*to*/, bool /*wait*/) {
-    if (sample_ == nullptr) {
+    if (!loaded()) {
         return;
     }
     if (engine_.isPaused(channel_)) {
@@ -60,13 +64,13 @@ void SdlWavePlayer::PlayWave(std::int32_t /*from*/, std::int32_t /*to*/, bool /*
 }
 
 void SdlWavePlayer::StopWave() {
-    if (sample_ != nullptr) {
+    if (loaded()) {
         engine_.pause(channel_);
     }
 }
 
 void SdlWavePlayer::SeekWave(std::int32_t position) {
-    if (sample_ == nullptr) {
+    if (!loaded()) {
         return;
     }
     startByte_ = byteOffsetOf(position);
@@ -79,17 +83,19 @@ void SdlWavePlayer::SeekWave(std::int32_t position) {
 }
 
 std::int32_t SdlWavePlayer::WaveMode() {
-    return sample_ != nullptr && engine_.isSounding(channel_) ? kModePlaying : kModeStopped;
+    // Still decoding: nothing can have started yet.
+    return !decoding_.valid() && !samples_.empty() && engine_.isSounding(channel_) ? kModePlaying
+                                                                                   : kModeStopped;
 }
 
 void SdlWavePlayer::CloseWave() {
-    if (sample_ == nullptr) {
-        return;
+    if (decoding_.valid()) {
+        decoding_.wait();
+        decoding_ = {};
     }
     // Halted before the buffer goes: the mixer reads it until then.
     engine_.halt(channel_);
-    Mix_FreeChunk(sample_);
-    sample_ = nullptr;
+    samples_ = {};
     startByte_ = 0;
 }
 
@@ -97,7 +103,7 @@ void SdlWavePlayer::startPlayback() {
     const std::size_t start = startByte_;
     // Once this play has run out, a later one starts from the top again.
     startByte_ = 0;
-    engine_.play(channel_, sample_->abuf + start, sample_->alen - start);
+    engine_.play(channel_, samples_.data() + start, samples_.size() - start);
 }
 
 void SdlWavePlayer::raiseNotice() {
@@ -109,11 +115,10 @@ void SdlWavePlayer::raiseNotice() {
 }
 
 std::size_t SdlWavePlayer::byteOffsetOf(std::int32_t milliseconds) const {
-    const std::size_t frameBytes = engine_.frameBytes();
-    const auto totalFrames = static_cast<std::int64_t>(sample_->alen / frameBytes);
+    const auto totalFrames = static_cast<std::int64_t>(samples_.size() / MixFormat::kFrameBytes);
     const std::int64_t frames =
-        static_cast<std::int64_t>(std::max(milliseconds, 0)) * engine_.frequency() / 1000;
-    return static_cast<std::size_t>(std::min(frames, totalFrames)) * frameBytes;
+        static_cast<std::int64_t>(std::max(milliseconds, 0)) * MixFormat::kFrequency / 1000;
+    return static_cast<std::size_t>(std::min(frames, totalFrames)) * MixFormat::kFrameBytes;
 }
 
 }  // namespace platform::qt

@@ -1,18 +1,20 @@
 #pragma once
 
-#include <SDL_mixer.h>
-
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <string>
+#include <vector>
 
 #include "platform/qt/sdl_audio.h"
 #include "platform/wave_player.h"
 
 namespace platform::qt {
 
-// A wave player on one mixer channel of the shared engine. The whole file is
-// decoded at OpenWave; playing from a position plays the rest of that buffer.
+// A wave player on one mixer channel of the shared engine. OpenWave decodes
+// the whole file beside the GUI thread, so that opening the game's sounds
+// does not hold up its first window; the first call that needs the samples
+// waits for them. Playing from a position plays the rest of that buffer.
 class SdlWavePlayer final : public platform::WavePlayer {
 public:
     // The argument of onWaveNotify: playback ran to the end of the file (the
@@ -33,14 +35,18 @@ public:
     void CloseWave() override;
 
 private:
+    // Waits for the decoding if it still runs; false when the player is silent.
+    bool loaded();
     void startPlayback();
     void raiseNotice();
     std::size_t byteOffsetOf(std::int32_t milliseconds) const;
 
     SdlAudioEngine& engine_;
     int channel_ = -1;
-    Mix_Chunk* sample_ = nullptr;  // the whole decoded file; null when silent
-    std::size_t startByte_ = 0;    // where the next fresh play begins
+    // The whole decoded file while it is being decoded; empty when silent.
+    std::future<std::vector<std::uint8_t>> decoding_;
+    std::vector<std::uint8_t> samples_;
+    std::size_t startByte_ = 0;  // where the next fresh play begins
 };
 
 }  // namespace platform::qt

@@ -134,7 +134,7 @@ TEST(SdlGamepads, ShareSdlWithTheSoundEngineWhicheverStopsFirst) {
     for (const bool padsStopFirst : {true, false}) {
         auto audio = std::make_unique<SdlAudioEngine>();
         auto pads = std::make_unique<SdlGamepads>();
-        ASSERT_TRUE(audio->isOpen());
+        ASSERT_TRUE(audio->ensureOutput());
         (padsStopFirst ? pads.reset() : audio.reset());
         if (audio) {
             EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING) & SDL_INIT_AUDIO, Uint32(SDL_INIT_AUDIO));

@@ -7,6 +7,7 @@ add_executable(qt_host_tests
     ${CMAKE_CURRENT_LIST_DIR}/gamepad_input_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host_services_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/session_bus_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_render_test.cpp
 )
 target_include_directories(qt_host_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})

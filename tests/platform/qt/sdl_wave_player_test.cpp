@@ -201,7 +201,10 @@ protected:
     static inline const std::filesystem::path folder_ =
         std::filesystem::temp_directory_path() /
         ("tumbrix_audio_test_" + std::to_string(::getpid()));
-    std::unique_ptr<SdlAudioEngine> engine_ = std::make_unique<SdlAudioEngine>();
+    // The engine's clock for silences and retries; the sounds play in real time.
+    std::int64_t nowMs_ = 0;
+    std::unique_ptr<SdlAudioEngine> engine_ =
+        std::make_unique<SdlAudioEngine>([this] { return nowMs_; });
 };
 
 TEST_F(SdlWavePlayerTest, StopKeepsThePlaceAndSeekStartsAgainFromTheTop) {
@@ -428,6 +431,7 @@ TEST_F(SdlWavePlayerTest, MissingEmptyOrGarbageFileIsSilentWithOneLineOfComplain
         int notices = 0;
         testing::internal::CaptureStderr();
         auto player = openPlayer(name, notices);
+        player->SeekWave(0);  // waits for the decoding
         const std::string complaint = testing::internal::GetCapturedStderr();
         EXPECT_NE(complaint.find((folder_ / name).string()), std::string::npos) << complaint;
         EXPECT_EQ(std::count(complaint.begin(), complaint.end(), '\n'), 1) << complaint;
@@ -435,7 +439,6 @@ TEST_F(SdlWavePlayerTest, MissingEmptyOrGarbageFileIsSilentWithOneLineOfComplain
             EXPECT_NE(complaint.find("No such file or directory"), std::string::npos) << complaint;
         }
 
-        player->SeekWave(0);
         player->PlayWave(-1, -1, false);
         EXPECT_EQ(player->WaveMode(), WavePlayer::kModeStopped);
         pumpFor(100);
@@ -453,8 +456,8 @@ TEST_F(SdlWavePlayerTest, EightBitMonoSlowOrCutOffFilesPlayWhatTheyHoldToTheirEn
         int notices = 0;
         testing::internal::CaptureStderr();
         auto player = openPlayer(name, notices);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         player->PlayWave(-1, -1, false);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         EXPECT_EQ(player->WaveMode(), WavePlayer::kModePlaying);
         EXPECT_NEAR(msUntilNotices(notices, 1), kShortMs, kSlackMs);
         pumpFor(50);
@@ -462,18 +465,62 @@ TEST_F(SdlWavePlayerTest, EightBitMonoSlowOrCutOffFilesPlayWhatTheyHoldToTheirEn
     }
 }
 
-TEST_F(SdlWavePlayerTest, FallsBackToTheSilentDriverWhenNoDeviceOpens) {
-    engine_.reset();
+TEST_F(SdlWavePlayerTest, TheDeviceGoesAfterThreeSecondsOfSilenceAndAStoppedTuneResumesInPlace) {
+    int notices = 0;
+    auto player = openPlayer("long.wav", notices);
+    EXPECT_FALSE(engine_->upkeep()) << "no device before the first sound";
+    const auto started = Clock::now();
+    player->PlayWave(-1, -1, false);
+    nowMs_ += 5000;
+    EXPECT_TRUE(engine_->upkeep()) << "released while sounding";
+    std::this_thread::sleep_for(milliseconds(400));
+    player->StopWave();
+    const double played = msSince(started);
+    pumpFor(30);  // the fade out
+    EXPECT_TRUE(engine_->upkeep());
+    nowMs_ += 2999;
+    EXPECT_TRUE(engine_->upkeep());
+    nowMs_ += 1;
+    EXPECT_FALSE(engine_->upkeep());
+    EXPECT_FALSE(engine_->outputOpen());
+    EXPECT_EQ(player->WaveMode(), WavePlayer::kModeStopped);
+
+    // The resume opens the device again and plays the rest, ending once.
+    player->PlayWave(-1, -1, false);
+    EXPECT_EQ(player->WaveMode(), WavePlayer::kModePlaying);
+    EXPECT_NEAR(msUntilNotices(notices, 1), kLongMs - played, kSlackMs);
+    pumpFor(50);
+    EXPECT_EQ(notices, 1);
+}
+
+TEST_F(SdlWavePlayerTest, WithoutADeviceItPlaysInSilenceAndTriesAgainAtMostOnceASecond) {
     ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    int notices = 0;
+    auto player = openPlayer("short.wav", notices);
     testing::internal::CaptureStderr();
-    engine_ = std::make_unique<SdlAudioEngine>();
+    // Each row: a sound call at this time, with SDL's driver then.
+    const struct {
+        std::int64_t atMs;
+        const char* driver;
+        bool inSilence;
+    } calls[] = {{0, "no-such-driver", true},    {999, "dummy", true},
+                 {1000, "no-such-driver", true}, {1999, "dummy", true},
+                 {2000, "dummy", false},         {2500, "no-such-driver", false}};
+    for (const auto& call : calls) {
+        nowMs_ = call.atMs;
+        ::setenv("SDL_AUDIODRIVER", call.driver, 1);
+        player->SeekWave(0);
+        player->PlayWave(-1, -1, false);
+        EXPECT_EQ(engine_->playingInSilence(), call.inSilence) << call.atMs;
+        // The silent stand-in keeps time like the device.
+        EXPECT_EQ(player->WaveMode(), WavePlayer::kModePlaying) << call.atMs;
+    }
     const std::string said = testing::internal::GetCapturedStderr();
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);  // what the other tests play on
-
-    EXPECT_TRUE(engine_->isOpen());
-    EXPECT_EQ(engine_->driverName(), "dummy");
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
     EXPECT_NE(said.find("silence"), std::string::npos) << said;
+    EXPECT_NE(said.find("sound is back"), std::string::npos) << said;
+    EXPECT_NEAR(msUntilNotices(notices, 1), kShortMs, kSlackMs);
 }
 
 }  // namespace
