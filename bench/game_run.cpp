@@ -20,21 +20,21 @@
 #include "bench_figures.h"
 #include "counting_allocator.h"
 #include "game/frm_tumbrix.h"
+#include "platform/desktop/clock/wake_timers.h"
+#include "platform/desktop/host/qt_host.h"
+#include "platform/desktop/painting/form_painter.h"
+#include "platform/desktop/painting/picture_cache.h"
+#include "platform/desktop/sound/qt/audio_upkeep_timer.h"
+#include "platform/desktop/sound/sdl/sdl_audio.h"
+#include "platform/desktop/sound/sdl/sdl_wave_player.h"
 #include "platform/key_codes.h"
-#include "platform/qt/audio_upkeep_timer.h"
-#include "platform/qt/form_painter.h"
-#include "platform/qt/picture_cache.h"
-#include "platform/qt/qt_host.h"
-#include "platform/qt/sdl_audio.h"
-#include "platform/qt/sdl_wave_player.h"
-#include "platform/qt/wake_timers.h"
 #include "platform/tick_pacer.h"
 
 namespace bench {
 
 namespace {
 
-using platform::qt::monotonicNowNs;
+using platform::desktop::monotonicNowNs;
 
 double processCpuSeconds() {
     timespec used{};
@@ -75,7 +75,7 @@ public:
     }
     ~GameUnderTest() { host_.scheduler().detach(probe_); }
 
-    platform::qt::FormCanvas& canvas() { return host_.windowOf(frm_)->canvas(); }
+    platform::desktop::FormCanvas& canvas() { return host_.windowOf(frm_)->canvas(); }
 
     void startTwoPlayerGame() {
         host_.dispatch([this] { frm_.mnuNewGame2_Click(); });
@@ -108,7 +108,7 @@ public:
         coarse_.start();
     }
 
-    platform::qt::QtHost& host() { return host_; }
+    platform::desktop::QtHost& host() { return host_; }
     game::FrmTumbrix& frm() { return frm_; }
     std::vector<long long> tickTimes;
 
@@ -127,11 +127,11 @@ private:
 
     bool oldWay_;
     // Sound plays on SDL's silent driver; the music does not loop here.
-    std::unique_ptr<platform::qt::SdlAudioEngine> audio_ =
-        std::make_unique<platform::qt::SdlAudioEngine>();
-    platform::qt::AudioUpkeepTimer upkeep_{*audio_};
-    platform::qt::QtHost host_{[this]() -> std::unique_ptr<platform::WavePlayer> {
-        return std::make_unique<platform::qt::SdlWavePlayer>(*audio_);
+    std::unique_ptr<platform::desktop::SdlAudioEngine> audio_ =
+        std::make_unique<platform::desktop::SdlAudioEngine>();
+    platform::desktop::AudioUpkeepTimer upkeep_{*audio_};
+    platform::desktop::QtHost host_{[this]() -> std::unique_ptr<platform::WavePlayer> {
+        return std::make_unique<platform::desktop::SdlWavePlayer>(*audio_);
     }};
     game::FrmTumbrix frm_{host_};
     platform::Timer probe_{"benchProbe", 1, false};
@@ -188,8 +188,8 @@ Figures painterFigures(GameUnderTest& game, double seconds) {
     const qreal scale = qreal(qEnvironmentVariableIntValue("BENCH_PAINT_SCALE") > 1 ? 2 : 1);
     QImage target((QSizeF(844, 784) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&target);
-    platform::qt::PictureCache pictures;
-    platform::qt::ControlImages images;
+    platform::desktop::PictureCache pictures;
+    platform::desktop::ControlImages images;
     game.startTwoPlayerGame();
     std::vector<double> allocations;
     long long paintNs = 0;
@@ -199,7 +199,7 @@ Figures painterFigures(GameUnderTest& game, double seconds) {
         game.host().dispatch([&game] { game.host().scheduler().advance(); });
         const long long allocationsBefore = allocationCount();
         const long long start = monotonicNowNs();
-        platform::qt::FormPainter(painter, pictures, scale, &images).paint(game.frm());
+        platform::desktop::FormPainter(painter, pictures, scale, &images).paint(game.frm());
         paintNs += monotonicNowNs() - start;
         // The first frames fill the caches.
         if (++frames > 10) {
@@ -253,8 +253,8 @@ Figures serverFigures() {
 // bench finds the sounds in its recording of the server's sink.
 Figures latencyCalls(int plays) {
     std::int64_t fakeMs = 0;
-    platform::qt::SdlAudioEngine engine([&fakeMs] { return fakeMs; });
-    platform::qt::SdlWavePlayer bounce(engine);
+    platform::desktop::SdlAudioEngine engine([&fakeMs] { return fakeMs; });
+    platform::desktop::SdlWavePlayer bounce(engine);
     bounce.OpenWave(QCoreApplication::applicationDirPath().toStdString() + "/BallBounce.wav");
     bounce.SeekWave(0);  // waits for the decoding
     Figures figures;

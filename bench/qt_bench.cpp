@@ -21,7 +21,7 @@
 #include "child_process.h"
 #include "desktop_bench.h"
 #include "game_run.h"
-#include "platform/qt/wake_timers.h"
+#include "platform/desktop/clock/wake_timers.h"
 
 extern char** environ;
 
@@ -67,7 +67,7 @@ Figures measure(const Settings& settings, const std::string& what, bool oldWay,
     // Silent unless a sound server is given.
     env.emplace("SDL_AUDIODRIVER", "dummy");
     const double seconds = what == "pacing" ? settings.pacingSeconds : settings.seconds;
-    const long long spawnNs = platform::qt::monotonicNowNs();
+    const long long spawnNs = platform::desktop::monotonicNowNs();
     return bench::parseFigures(
         bench::capture({self().string(), "--run", what, std::to_string(seconds),
                         oldWay ? "old" : "new", std::to_string(spawnNs)},

@@ -21,7 +21,7 @@ case "${1:-}" in
         export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
         # The real desktops test the window systems, not memory: the same
         # game code runs under the sanitizers in the offscreen tests.
-        tests=(-LE desktop)
+        tests=(-LE display)
         ;;
     --thread-sanitize)
         build="$root/build/thread-sanitize"

@@ -102,23 +102,28 @@ class XDesktop : public Desktop {
 public:
     XDesktop(const fs::path& scratch, bool windowManager, int monitors) : Desktop(scratch) {
         const int width = kWidth + (monitors - 1) * 1024;
-        int pipeEnds[2];
-        if (::pipe(pipeEnds) != 0) {
-            return;
+        // A display of its own: the server takes the number's lock file or
+        // gives up at once, and then the next number is tried.
+        const int first = 100 + ::getpid() % 800;
+        for (int number = first; env_.empty() && number < first + 20; ++number) {
+            const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+            if (fs::exists(lock)) {
+                continue;
+            }
+            Process server({"Xvfb", ":" + std::to_string(number), "-screen", "0",
+                            std::to_string(width) + "x768x24", "-nolisten", "tcp", "-noreset"},
+                           {}, scratch / "xvfb.log");
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+            const auto ours = [&] {
+                std::ifstream owner(lock);
+                pid_t pid = 0;
+                return owner >> pid && pid == server.pid() && fs::exists(socket);
+            };
+            if (waitUntil([&] { return ours() || server.wait(0); }, 10s) && ours()) {
+                servers_.push_back(std::move(server));
+                env_["DISPLAY"] = ":" + std::to_string(number);
+            }
         }
-        servers_.emplace_back(
-            std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen",
-                                     "0", std::to_string(width) + "x768x24", "-nolisten", "tcp",
-                                     "-noreset"},
-            std::map<std::string, std::string>{}, scratch / "xvfb.log");
-        ::close(pipeEnds[1]);
-        std::string number;
-        char digit = 0;
-        while (::read(pipeEnds[0], &digit, 1) == 1 && digit != '\n') {
-            number += digit;
-        }
-        ::close(pipeEnds[0]);
-        env_["DISPLAY"] = ":" + number;
         // The server keeps the monitors because it does not reset when its
         // last client leaves (-noreset).
         if (monitors == 2) {
