@@ -4,26 +4,15 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QGuiApplication>
-#include <QPainter>
-#include <QRasterWindow>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <thread>
 
-#include "desktop.h"
+#include "desktops/another_program.h"
+#include "desktops/desktop.h"
 
-namespace display_testing {
-
-constexpr const char* kWhiteWindow = "--white-window";
-
-class WhiteWindow : public QRasterWindow {
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter(this).fillRect(QRect(QPoint(), size()), Qt::white);
-    }
-};
+namespace desktops {
 
 namespace {
 
@@ -169,7 +158,7 @@ protected:
 
     // Another program with a big white window, which has the keys first.
     void startAnotherProgram() {
-        others_.push_back(desktop_->launch({"/proc/self/exe", kWhiteWindow}));
+        others_.push_back(desktop_->launchAnotherProgram());
         ASSERT_TRUE(
             eventually([&] { return sharesOf(desktop_->screenshot(), screen()).white > 0.3; }));
     }
@@ -323,7 +312,7 @@ TEST(TwoMonitorTest, FocusModeFillsTheMonitorTheGameIsOn) {
     if (!desktop) {
         GTEST_SKIP() << whyNot;
     }
-    Process other = desktop->launch({"/proc/self/exe", kWhiteWindow});
+    Process other = desktop->launchAnotherProgram();
     Process game = desktop->launch(
         {TUMBRIX_BINARY},
         {{"HOME", scratch.string()}, {"LOGIN", "tester"}, {"SDL_AUDIODRIVER", "dummy"}});
@@ -353,19 +342,12 @@ INSTANTIATE_TEST_SUITE_P(Desktops, DesktopTest,
                          nameOf);
 
 }  // namespace
-}  // namespace display_testing
+}  // namespace desktops
 
-// Also the other program of the tests: a plain white window that takes the
-// keys when it opens.
+// The other program of the tests runs from this executable too.
 int main(int argc, char** argv) {
-    if (argc == 2 && argv[1] == std::string_view(display_testing::kWhiteWindow)) {
-        QGuiApplication app(argc, argv);
-        display_testing::WhiteWindow window;
-        window.setTitle("Another program");
-        window.resize(1200, 650);
-        window.show();
-        window.requestActivate();
-        return app.exec();
+    if (const std::optional<int> status = desktops::runAnotherProgramIfAsked(argc, argv)) {
+        return *status;
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,4 +1,4 @@
-#include "desktop.h"
+#include "desktops/desktop.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -17,7 +17,9 @@
 #include <sstream>
 #include <thread>
 
-namespace display_testing {
+#include "desktops/another_program.h"
+
+namespace desktops {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -466,6 +468,10 @@ Process Desktop::launch(const std::vector<std::string>& command,
                    scratch_ / (fs::path(command.front()).filename().string() + ".log"));
 }
 
+Process Desktop::launchAnotherProgram() {
+    return launch({"/proc/self/exe", kAnotherProgram});
+}
+
 std::unique_ptr<Desktop> Desktop::start(Kind kind, const fs::path& scratch, std::string& whyNot) {
     std::vector<const char*> needed = {"xdotool", "import", "Xvfb"};
     if (kind == Kind::OpenboxX || kind == Kind::OpenboxTwoMonitors) {
@@ -497,4 +503,4 @@ std::unique_ptr<Desktop> Desktop::start(Kind kind, const fs::path& scratch, std:
     return nullptr;
 }
 
-}  // namespace display_testing
+}  // namespace desktops

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace display_testing {
+namespace desktops {
 
 // A program started for a test; killed with everything it started when the
 // test is done with it.
@@ -56,6 +56,9 @@ public:
     const std::map<std::string, std::string>& environment() const { return env_; }
     Process launch(const std::vector<std::string>& command,
                    std::map<std::string, std::string> extra = {});
+    // Another program's white window (see another_program.h), which takes
+    // the keys when it opens.
+    Process launchAnotherProgram();
 
     // Types keys, one after the other: "ctrl+f", "Return", "alt+s".
     virtual void type(const std::vector<std::string>& keys) = 0;
@@ -100,4 +103,4 @@ protected:
     std::vector<Process> servers_;
 };
 
-}  // namespace display_testing
+}  // namespace desktops
