@@ -34,7 +34,9 @@ public:
     using Deliver = std::function<void(Form&, const KeyAction&)>;
 
     static constexpr int kIdlePollMs = 32;
-    static constexpr int kPlugInPollMs = 500;
+    // Once a second: a game left open without pads costs next to nothing,
+    // and a pad plugged in is still noticed before the player has sat down.
+    static constexpr int kPlugInPollMs = 1000;
 
     GamepadInput(FormOf formOf, Deliver deliver, std::function<void()> steppedAway);
 
