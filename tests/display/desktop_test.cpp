@@ -60,6 +60,9 @@ Shares sharesOf(const QImage& shot, QRect part) {
     return shares;
 }
 
+// How long a program may take to show its window on a busy machine.
+constexpr std::chrono::seconds kStartingUp = 30s;
+
 bool eventually(const std::function<bool()>& holds, std::chrono::milliseconds limit = 10s) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!holds()) {
@@ -159,20 +162,32 @@ protected:
     // Another program with a big white window, which has the keys first.
     void startAnotherProgram() {
         others_.push_back(desktop_->launchAnotherProgram());
-        ASSERT_TRUE(
-            eventually([&] { return sharesOf(desktop_->screenshot(), screen()).white > 0.3; }));
+        ASSERT_TRUE(eventually(
+            [&] { return sharesOf(desktop_->screenshot(), screen()).white > 0.3; }, kStartingUp));
     }
 
     void startGame() {
         game_ = desktop_->launch(
             {(scratch_ / "game/tumbrix").string()},
             {{"HOME", scratch_.string()}, {"LOGIN", "tester"}, {"SDL_AUDIODRIVER", "dummy"}});
-        ASSERT_TRUE(eventually([&] {
-            return sharesOf(desktop_->screenshot(), screen()).coloured > 0.15 &&
-                   desktop_->focusedTitle().value_or(" Tumbrix") == " Tumbrix";
-        })) << "the game did not appear";
+        ASSERT_TRUE(eventually(
+            [&] {
+                return sharesOf(desktop_->screenshot(), screen()).coloured > 0.15 &&
+                       desktop_->focusedTitle().value_or(" Tumbrix") == " Tumbrix";
+            },
+            kStartingUp))
+            << "the game did not appear";
         // The window is placed again once its frame is known.
-        std::this_thread::sleep_for(500ms);
+        std::this_thread::sleep_for(1s);
+    }
+
+    // Focus Mode On/Off from the Special menu, by keyboard: each menu opens
+    // before the next key.
+    void focusModeItem() {
+        for (const char* key : {"alt+f", "Right", "Right", "Return"}) {
+            desktop_->type({key});
+            std::this_thread::sleep_for(300ms);
+        }
     }
 
     // The game's bars move: two pictures of the screen differ.
@@ -189,8 +204,8 @@ protected:
 };
 
 TEST_P(DesktopTest, FocusModeBlacksOutAllButTheGameWhichPlaysInFrontUntilSwitchedOff) {
-    startAnotherProgram();
-    startGame();
+    ASSERT_NO_FATAL_FAILURE(startAnotherProgram());
+    ASSERT_NO_FATAL_FAILURE(startGame());
     // The whole window is on the screen, title bar and frame included.
     if (GetParam() != Kind::SwayTiling) {
         const QImage shot = desktop_->screenshot();
@@ -226,9 +241,9 @@ TEST_P(DesktopTest, FocusModeBlacksOutAllButTheGameWhichPlaysInFrontUntilSwitche
     }
     desktop_->type({"ctrl+f"});
     expectFocusMode(false, "Ctrl+F again");
-    desktop_->type({"alt+f", "Right", "Right", "Return"});
+    focusModeItem();
     expectFocusMode(true, "the menu item");
-    desktop_->type({"alt+f", "Right", "Right", "Return"});
+    focusModeItem();
     expectFocusMode(false, "the menu item again");
 
     // A game in focus mode plays and pauses as any other.
@@ -245,7 +260,7 @@ TEST_P(DesktopTest, KeysReachTheGameAfterEveryBoxAndWindowOfATwoPlayerAndAOnePla
     if (!desktop_->focusedTitle()) {
         GTEST_SKIP() << "this desktop does not tell which window has the keys";
     }
-    startGame();
+    ASSERT_NO_FATAL_FAILURE(startGame());
     const auto title = [&] { return desktop_->focusedTitle().value_or(""); };
     const auto keysReachTheGame = [&] {
         desktop_->type({"Escape"});
@@ -280,7 +295,7 @@ TEST_P(DesktopTest, KeysReachTheGameAfterEveryBoxAndWindowOfATwoPlayerAndAOnePla
 }
 
 TEST_P(DesktopTest, AHeldEscapePausesOnceAndSwitchingToAnotherProgramPauses) {
-    startGame();
+    ASSERT_NO_FATAL_FAILURE(startGame());
     desktop_->type({"ctrl+n"});
     ASSERT_TRUE(eventually([&] { return running(); }));
     // Held: however fast it repeats, the game pauses once and stays paused.
@@ -295,7 +310,7 @@ TEST_P(DesktopTest, AHeldEscapePausesOnceAndSwitchingToAnotherProgramPauses) {
     ASSERT_TRUE(eventually([&] { return running(); }));
     // The other program takes the keys: the game pauses, and is still paused
     // when the player comes back.
-    startAnotherProgram();
+    ASSERT_NO_FATAL_FAILURE(startAnotherProgram());
     if (desktop_->focus(game_.pid())) {
         EXPECT_TRUE(eventually([&] { return pauseScreenShown(desktop_->screenshot()); }));
         desktop_->type({"Escape"});
