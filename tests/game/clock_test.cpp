@@ -28,8 +28,7 @@ TEST_F(ClockTest, EachSecondOfTicksCountsTheScoresOfThePlayersInAndSpeedsTheStee
     frm->tmrTumbrix.setEnabled(false);  // nothing can end the game
     runTicks(63);
     EXPECT_EQ(frm->elapsedSeconds, 0);
-    runTicks(1);
-    runSeconds(9);
+    runTicks(1 + 9 * 64);
     frm->player2Alive = false;  // player 2 is out: the score stands
     runSeconds(5);
     EXPECT_EQ(std::tuple(frm->score1, frm->score2, frm->lblScore.caption, frm->lblScore1.caption,

@@ -13,8 +13,11 @@ protected:
         played.insert(played.end(), gameOver.begin(), gameOver.end());
         return played;
     }
-    // Notes from now on what the window shows while each message is on show.
+    // Starts afresh the log, the messages and the note of what the window
+    // shows while each message is on show.
     void watchMessages() {
+        runtime.log.clear();
+        runtime.messages.clear();
         shownWithMessage.clear();
         runtime.onMessageBox = [this](const auto&) { shownWithMessage.push_back(scene()); };
     }
@@ -33,8 +36,6 @@ TEST_F(GameOverTest, OnePlayerGameOverShowsTheResultWithItsSoundRanksAndShowsThe
         frm->personalBest = static_cast<std::int16_t>(best);
         frm->score1 = static_cast<std::int16_t>(score);
         frm->shpDot1.top = -1;
-        runtime.log.clear();
-        runtime.messages.clear();
         watchMessages();
         std::string shownWithTable;
         runtime.onShowModal = [&](platform::Form& form) {
@@ -63,8 +64,6 @@ TEST_F(GameOverTest, TheFirstPlayerCrushedIsOutAndTheLastEndsTheGameSilently) {
         const std::string firstName = "Player " + std::to_string(first);
         const std::string lastName = "Player " + std::to_string(last);
         frm->mnuNewGame2.onClick();
-        runtime.messages.clear();
-        runtime.log.clear();
         watchMessages();
         frm->score1 = 21;
         frm->score2 = 22;

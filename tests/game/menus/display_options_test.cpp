@@ -28,8 +28,8 @@ TEST_F(DisplayOptionsTest, TrippyColoursStayBelowTenMillionRunThroughPausesAndEn
     auto colours = [&] { return std::tuple(frm->shpDot1.fillColor, frm->shpDot2.fillColor); };
     frm->shpDot1.fillColor = frm->shpDot2.fillColor = rgb(1, 2, 3);
     frm->mnuTrippy.onClick();
-    EXPECT_TRUE(frm->mnuTrippy.checked && frm->tmrTrippyMode.enabled());
-    EXPECT_EQ(colours(), normal);
+    EXPECT_EQ(std::tuple(frm->mnuTrippy.checked, frm->tmrTrippyMode.enabled(), colours()),
+              std::tuple(true, true, normal));
     // The whole part of r x 10,000,000, up to the largest draw below 1.
     runtime.scriptedDraws = {std::nextafter(1.0f, 0.0f), 0.0f};
     runTicks(kTrippyTick);
