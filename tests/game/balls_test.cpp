@@ -4,137 +4,94 @@
 
 namespace {
 
-class BallsTest : public GameFixture {
+class BallsTest : public HandDrivenGame {
 protected:
-    void SetUp() override {
-        GameFixture::SetUp();
-        frm->mnuNewGame2.onClick();
-        frm->baseSpeed = 0;
-        // Both balls lie at the bottom, clear of every bar, until a test
-        // places them; lying there touches no bar, so both are airborne.
-        frm->shpDot1.top = frm->shpDot2.top = 11145;
-        frm->shpDot1.left = frm->shpDot2.left = 0;
-        gameTicks();
-        runtime.log.clear();
+    // Puts the ball 100 above bar 2 (left half) or bar 3: it lands next tick.
+    void above(platform::Shape& ball, const platform::Shape& half, float left = 1000) {
+        place(ball, left, half.top - 715);
     }
-    // Puts the ball just above bar 2's left half: its next fall lands on it.
-    void aboveBar2(platform::Shape& ball) { place(ball, 1000, frm->shpLine3.top - 615 - 100); }
     std::size_t bounceSounds() { return logged("BallBounce.wav PlayWave"); }
 };
 
-TEST_F(BallsTest, FallStopsAtTheBottomAndALandingBallRidesUpWithItsHalf) {
+TEST_F(BallsTest, ABallFallsToTheBottomAndLandsOnlyWhereItReallyOverlapsAHalf) {
     frm->shpDot1.top = 11100;
     gameTicks(2);
-    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->ball1Airborne), std::tuple(11145, true));
-
-    aboveBar2(frm->shpDot1);
+    EXPECT_EQ(frm->shpDot1.top, 11145);
+    // Bar 2: a side exactly on a half's end, or the half's top exactly on the
+    // ball's after its fall of 135, is no overlap. Left, height, Ghost, hidden, held:
+    const float leftEnd = frm->shpLine3.left + frm->shpLine3.width, right = frm->shpLine4.left;
+    const std::tuple<float, float, bool, bool, bool> cases[] = {
+        {1000, 715, true, false, false},        {1000, 715, false, true, false},
+        {leftEnd, 715, false, false, false},    {right - 615, 715, false, false, false},
+        {right - 614, 715, false, false, true}, {1000, 135, false, false, false},
+        {1000, 136, false, false, true}};
+    for (auto [left, distance, ghost, hidden, held] : cases) {
+        frm->ghostEndTime = ghost ? 30 : 0;
+        frm->shpDot1.visible = !hidden;
+        place(frm->shpDot1, left, frm->shpLine3.top - distance);
+        gameTicks();
+        EXPECT_EQ(frm->shpDot1.top, frm->shpLine3.top - (held ? 615 : distance - 135)) << left;
+    }
+    // A landed ball rides up with its half.
+    frm->baseSpeed = 20;
     gameTicks();
     EXPECT_EQ(frm->shpDot1.top, frm->shpLine3.top - 615);
-    frm->baseSpeed = 20;
-    float before = frm->shpDot1.top;
-    gameTicks();
-    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->shpLine3.top - 615),
-              std::tuple(before - 20, before - 20));
-}
-
-TEST_F(BallsTest, ABallIsHeldOnlyByARealOverlapWithAHalf) {
-    // Left side exactly on the left half's right end, or right side exactly
-    // on the right half's left: not held, it falls. One twip further: held.
-    for (auto [left, held] : {std::pair{frm->shpLine3.left + frm->shpLine3.width, false},
-                              {frm->shpLine4.left - 615, false},
-                              {frm->shpLine4.left - 614, true}}) {
-        aboveBar2(frm->shpDot1);
-        frm->shpDot1.left = left;
-        float before = frm->shpDot1.top;
-        gameTicks();
-        EXPECT_EQ(frm->shpDot1.top, held ? frm->shpLine4.top - 615 : before + 135) << left;
-    }
-    // Vertically the half's top edge must lie strictly inside the ball: a
-    // fall that ends with the ball's Top on the half's Top is not held, one
-    // that ends a twip higher is.
-    for (auto [above, held] : {std::pair{136.0f, true}, {135.0f, false}}) {
-        place(frm->shpDot1, 1000, frm->shpLine3.top - above);
-        gameTicks();
-        EXPECT_EQ(frm->shpDot1.top, held ? frm->shpLine3.top - 615 : frm->shpLine3.top) << above;
-    }
-}
-
-TEST_F(BallsTest, HiddenBallsAndGhostBallsPassThroughBars) {
-    frm->ball1Airborne = false;
-    frm->ball1LastHalf = 5;
-    frm->ghostEndTime = 30;
-    aboveBar2(frm->shpDot1);
-    gameTicks(200);
-    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->ball1Airborne, frm->ball1LastHalf, bounceSounds()),
-              std::tuple(11145, false, 5, 0u));
-
-    frm->ghostEndTime = 0;
-    frm->shpDot2.visible = false;
-    aboveBar2(frm->shpDot2);
-    gameTicks(2);
-    EXPECT_GT(frm->shpDot2.top, frm->shpLine3.top - 615);
 }
 
 TEST_F(BallsTest, BounceSoundsOnANewBarButNotBackOnTheSameOne) {
-    aboveBar2(frm->shpDot1);
+    above(frm->shpDot1, frm->shpLine3);
     gameTicks(2);
-    EXPECT_EQ(std::tuple(frm->ball1LastHalf, frm->ball1Airborne), std::tuple(3, false));
-    EXPECT_EQ(runtime.logEntries("BallBounce.wav"),
-              (Strings{"BallBounce.wav SeekWave 0", "BallBounce.wav WaveMode",
-                       "BallBounce.wav PlayWave"}));
-
-    // Off the half, into the gap, and back onto the other half of the same bar.
+    EXPECT_EQ(std::tuple(frm->ball1LastHalf, frm->ball1Airborne, runtime.log),
+              std::tuple(3, false,
+                         Strings{"BallBounce.wav SeekWave 0", "BallBounce.wav WaveMode",
+                                 "BallBounce.wav PlayWave"}));
+    // Off the half, and back onto the other half of the same bar: silent.
     frm->shpDot1.top -= 400;
     gameTicks();
-    EXPECT_TRUE(frm->ball1Airborne);
-    frm->shpDot1.left = frm->shpLine4.left + 100;
-    gameTicks(2);
-    EXPECT_EQ(std::tuple(frm->shpDot1.top, bounceSounds()),
-              std::tuple(frm->shpLine4.top - 615, 1u));
-
+    above(frm->shpDot1, frm->shpLine4, frm->shpLine4.left + 100);
+    gameTicks();
+    EXPECT_EQ(std::tuple(frm->shpDot1.top, frm->ball1LastHalf, bounceSounds()),
+              std::tuple(frm->shpLine4.top - 615, 3, 1u));
     // A bounce while the sound still plays rewinds it without a second play.
-    runtime.wavePlayer("BallBounce.wav").forceMode(526);
-    frm->shpDot1.top = frm->shpLine5.top - 700;
+    runtime.wavePlayer("BallBounce.wav").forceMode(platform::WavePlayer::kModePlaying);
+    above(frm->shpDot1, frm->shpLine6, frm->shpLine4.left + 100);
     gameTicks();
     EXPECT_EQ(std::tuple(frm->ball1LastHalf, logged("BallBounce.wav SeekWave"), bounceSounds()),
               std::tuple(6, 2u, 1u));
 }
 
-TEST_F(BallsTest, WithEffectsOffTheLastHalfStillMovesButTheBallStaysAirborne) {
-    frm->mnuSound.checked = false;
-    aboveBar2(frm->shpDot1);
-    gameTicks();
-    EXPECT_EQ(std::tuple(frm->ball1LastHalf, frm->ball1Airborne, logged("BallBounce.wav")),
-              std::tuple(3, true, 0u));
-    // Ball 2 clears its own flag whatever the switch says.
-    aboveBar2(frm->shpDot2);
-    gameTicks();
-    EXPECT_EQ(std::tuple(frm->ball2LastHalf, frm->ball2Airborne), std::tuple(3, false));
-}
-
-TEST_F(BallsTest, ABounceOfBallTwoSilencesBallOnesNextLanding) {
-    aboveBar2(frm->shpDot1);
-    frm->shpDot1.top -= 200;
-    gameTicks();
-    ASSERT_TRUE(frm->ball1Airborne);
+TEST_F(BallsTest, OnlyASoundingBounceClearsBallOnesFlagButBallTwoClearsItsOwn) {
+    // Ball 2's bounce clears ball 1's flag: ball 1 then lands in silence.
     frm->ball1LastHalf = 1;
-    place(frm->shpDot2, 1000, frm->shpLine5.top - 700);
+    place(frm->shpDot1, 1000, frm->shpLine3.top - 815);
+    above(frm->shpDot2, frm->shpLine5);
+    gameTicks(2);
+    EXPECT_EQ(std::tuple(frm->ball1LastHalf, frm->shpDot1.top, frm->ball2LastHalf,
+                         frm->ball2Airborne, bounceSounds()),
+              std::tuple(1, frm->shpLine3.top - 615, 5, false, 1u));
+    // Effects off: the last halves move, only ball 2's flag clears.
+    frm->mnuSound.checked = false;
+    park(frm->shpDot1);
+    park(frm->shpDot2);
+    runtime.log.clear();
     gameTicks();
-    EXPECT_EQ(std::tuple(frm->ball2LastHalf, bounceSounds()), std::tuple(5, 1u));
-    // Ball 1 lands on bar 2 in the next tick: no sound, last half unchanged.
+    above(frm->shpDot1, frm->shpLine5);
+    above(frm->shpDot2, frm->shpLine3);
     gameTicks();
-    EXPECT_EQ(std::tuple(frm->shpDot1.top, bounceSounds(), frm->ball1LastHalf),
-              std::tuple(frm->shpLine3.top - 615, 1u, 1));
+    EXPECT_EQ(std::tuple(frm->ball1LastHalf, frm->ball1Airborne, frm->ball2LastHalf,
+                         frm->ball2Airborne, logged("BallBounce.wav")),
+              std::tuple(5, true, 3, false, 0u));
 }
 
-TEST_F(BallsTest, InAOnePlayerGameBallTwoIsLeftAlone) {
+TEST_F(BallsTest, InAOnePlayerGameBallTwoNeitherFallsNorCollects) {
     frm->mnuNewGame1.onClick();
-    frm->ball2Airborne = false;
-    frm->ball2LastHalf = 4;
-    frm->shpDot2.top = frm->shpDot2.left = 500;
+    frm->baseSpeed = 0;
+    frm->fraSnail.visible = true;
+    gameTicks();
+    const float top = frm->fraSnail.top;
+    place(frm->shpDot2, frm->fraSnail.left, top);
     gameTicks(20);
-    EXPECT_EQ(std::tuple(frm->shpDot2.top, frm->ball2Airborne, frm->ball2LastHalf),
-              std::tuple(500, false, 4));
+    EXPECT_EQ(std::tuple(frm->shpDot2.top, frm->fraSnail.visible), std::tuple(top, true));
 }
 
 }  // namespace

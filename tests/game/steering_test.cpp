@@ -1,21 +1,30 @@
 #include <gtest/gtest.h>
 
 #include "game/game_fixture.h"
-#include "platform/key_codes.h"
 
 namespace {
 
-namespace keys = platform::keys;
+using SteeringTest = TwoPlayerGame;
 
-class SteeringTest : public GameFixture {
-protected:
-    void SetUp() override {
-        GameFixture::SetUp();
-        frm->mnuNewGame2.onClick();
+TEST_F(SteeringTest, EachDirectionKeyStartsItsRollAndStopsOnlyTheOppositeOne) {
+    // Each key pressed (twice: auto-repeat) with no roll and with all four.
+    for (auto [key, fromNone, fromAll] : {std::tuple{keys::kLeft, "L1", "L1 L2 R2"},
+                                          {keys::kRight, "R1", "R1 L2 R2"},
+                                          {keys::kA, "L2", "L1 R1 L2"},
+                                          {keys::kD, "R2", "L1 R1 R2"}}) {
+        for (bool all : {false, true}) {
+            for (platform::Timer* timer : {&frm->tmrMoveLeft1, &frm->tmrMoveRight1,
+                                           &frm->tmrMoveLeft2, &frm->tmrMoveRight2}) {
+                timer->setEnabled(all);
+            }
+            keyDown(key);
+            keyDown(key);
+            EXPECT_EQ(rolls(), all ? fromAll : fromNone) << key;
+        }
     }
-};
+}
 
-TEST_F(SteeringTest, OnlyUnmodifiedDirectionKeysStartARollThatOutlastsTheKey) {
+TEST_F(SteeringTest, EscapeTogglesOncePerPressAndEnterOnlyResumes) {
     // Modified and unused keys do nothing.
     keyDown(keys::kLeft, keys::kShiftMask);
     keyDown(keys::kA, keys::kCtrlMask);
@@ -23,138 +32,79 @@ TEST_F(SteeringTest, OnlyUnmodifiedDirectionKeysStartARollThatOutlastsTheKey) {
     for (std::int16_t key : {keys::kW, keys::kS, keys::kUp, keys::kDown, keys::kSpace}) {
         keyDown(key);
     }
-    for (platform::Timer* timer :
-         {&frm->tmrMoveLeft1, &frm->tmrMoveRight1, &frm->tmrMoveLeft2, &frm->tmrMoveRight2}) {
-        EXPECT_FALSE(timer->enabled()) << timer->name();
-    }
-    EXPECT_TRUE(!frm->gamePaused && frm->escReleased);
-
+    EXPECT_EQ(std::tuple(rolls(), frm->gamePaused), std::tuple("", false));
+    // Paused rolling right: ESC's auto-repeat and direction keys do nothing.
+    keyDown(keys::kRight);
+    keyDown(keys::kEscape);
+    keyDown(keys::kEscape);
     keyDown(keys::kLeft);
-    keyUp(keys::kLeft);
-    EXPECT_TRUE(frm->tmrMoveLeft1.enabled());
-    frm->shpDot1.left = 200;
-    for (float left : {140.0f, 80.0f, 20.0f, 0.0f}) {
-        frm->tmrMoveLeft1_Timer();
-        EXPECT_EQ(frm->shpDot1.left, left);
-    }
-    // The opposite key reverses; auto-repeat changes nothing.
-    keyDown(keys::kRight);
-    keyDown(keys::kRight);
-    EXPECT_TRUE(!frm->tmrMoveLeft1.enabled() && frm->tmrMoveRight1.enabled());
-    // Player 2 has A and D.
-    keyDown(keys::kA);
-    EXPECT_TRUE(frm->tmrMoveLeft2.enabled());
-    keyDown(keys::kD);
-    EXPECT_TRUE(!frm->tmrMoveLeft2.enabled() && frm->tmrMoveRight2.enabled());
-}
-
-TEST_F(SteeringTest, EscapePausesOncePerPressAndEnterOnlyResumes) {
+    EXPECT_EQ(std::tuple(frm->gamePaused, rolls()), std::tuple(true, ""));
+    // ENTER resumes, whatever ESC's latch holds, with the remembered roll.
     keyDown(keys::kReturn);
-    EXPECT_FALSE(frm->gamePaused);
+    EXPECT_EQ(std::tuple(frm->gamePaused, rolls(), frm->escReleased),
+              std::tuple(false, "R1", false));
+    // Running, ENTER brings back nothing, not even the remembered roll.
+    keyDown(keys::kLeft);
+    runtime.log.clear();
+    keyDown(keys::kReturn);
+    EXPECT_EQ(std::tuple(rolls(), runtime.log), std::tuple("L1", Strings{}));
+    // Any key-up of ESC releases the latch: the next press pauses.
+    keyUp(keys::kEscape, keys::kShiftMask);
     keyDown(keys::kEscape);
     EXPECT_TRUE(frm->gamePaused);
-    // Held: the auto-repeat does not resume, nor do direction keys act.
-    keyDown(keys::kEscape);
-    keyDown(keys::kLeft);
-    EXPECT_TRUE(frm->gamePaused && !frm->tmrMoveLeft1.enabled());
-    keyUp(keys::kEscape);
-    keyDown(keys::kEscape);
-    EXPECT_FALSE(frm->gamePaused);
-    // ENTER resumes whatever the latch holds.
-    keyUp(keys::kEscape);
-    keyDown(keys::kEscape);
-    ASSERT_TRUE(frm->gamePaused);
     keyDown(keys::kReturn);
-    EXPECT_FALSE(frm->gamePaused || frm->escReleased);
-    // A key-up of ESC with a modifier still releases the latch.
-    keyUp(keys::kEscape, keys::kShiftMask);
-    EXPECT_TRUE(frm->escReleased);
-
-    // With no game, ESC only holds the latch and direction keys do nothing.
+    // No game: ENTER and D start nothing, ESC only holds its latch.
     frm->Form_Load();
+    keyDown(keys::kReturn);
+    keyDown(keys::kD);
     keyDown(keys::kEscape);
-    keyDown(keys::kLeft);
-    EXPECT_FALSE(frm->gamePaused || frm->escReleased || frm->tmrMoveLeft1.enabled());
+    EXPECT_EQ(std::tuple(scene(), frm->escReleased), std::tuple("idle bars", false));
 }
 
 TEST_F(SteeringTest, SidesHoldTheBallBefore90SecondsAndWrapItFrom90) {
     using Frm = game::FrmTumbrix;
-    auto roll = [&](platform::Shape& ball, void (Frm::*handler)(), float from) {
-        ball.left = from;
-        (frm.get()->*handler)();
-        return ball.left;
-    };
-    frm->elapsedSeconds = 89;
-    EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveLeft1_Timer, 30), 0);
-    EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveRight1_Timer, 12045), 12045);
-    frm->elapsedSeconds = 90;
-    EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveLeft1_Timer, 30), 12045);
-    EXPECT_EQ(roll(frm->shpDot2, &Frm::tmrMoveRight2_Timer, 12000), 0);
     // A ball that reaches a limit exactly is never corrected, wrapped or not.
-    EXPECT_EQ(roll(frm->shpDot2, &Frm::tmrMoveLeft2_Timer, 60), 0);
-    EXPECT_EQ(roll(frm->shpDot1, &Frm::tmrMoveRight1_Timer, 12045 - 60), 12045);
+    const std::tuple<int, platform::Shape*, void (Frm::*)(), float, float> cases[] = {
+        {89, &frm->shpDot1, &Frm::tmrMoveLeft1_Timer, 30, 0},
+        {89, &frm->shpDot2, &Frm::tmrMoveRight2_Timer, 12045, 12045},
+        {90, &frm->shpDot1, &Frm::tmrMoveLeft1_Timer, 30, 12045},
+        {90, &frm->shpDot2, &Frm::tmrMoveRight2_Timer, 12000, 0},
+        {90, &frm->shpDot1, &Frm::tmrMoveRight1_Timer, 12045 - 60, 12045},
+        {90, &frm->shpDot2, &Frm::tmrMoveLeft2_Timer, 60, 0},
+    };
+    for (auto [seconds, ball, roll, from, to] : cases) {
+        frm->elapsedSeconds = seconds;
+        ball->left = from;
+        (frm.get()->*roll)();
+        EXPECT_EQ(ball->left, to) << seconds << " " << from;
+    }
 }
 
 TEST_F(SteeringTest, InnerEndsOfHalvesStopABallInAStrictZoneAtBarLevel) {
-    platform::Shape& ball = frm->shpDot1;
-    const platform::Shape& right = frm->shpLine4;
+    // Bar 2: a zone 282.375 deep at each inner end, within a bar height of its
+    // top, pushes the ball back; exactly on an edge is outside; not with the Ghost.
+    const float right = frm->shpLine4.left - 615;  // ball against the right half
     const float leftEnd = frm->shpLine3.left + frm->shpLine3.width;
-    // Rolling right at bar level into the right half: pushed back to its end.
-    place(ball, right.left - 615 - 50, right.top + 100);
-    frm->rightStep1 = 180;
-    frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(ball.left, right.left - 615);
-    // Rolling left into the left half's inner end.
-    ball.left = leftEnd + 10;
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(ball.left, leftEnd);
-
-    // The zone is 282.375 deep: a right side past it, or exactly on its
-    // far edge, is not pushed back.
-    frm->rightStep1 = 10;
-    for (float past : {1.0f, 0.0f}) {
-        place(ball, right.left + 282.375f - 615 - 10 + past, right.top);
-        frm->tmrMoveRight1_Timer();
-        EXPECT_EQ(ball.left, right.left + 282.375f - 615 + past) << past;
+    const float zone = 282.375f, top = frm->shpLine4.top;
+    // From, top, step (negative: rolling left), Ghost, to:
+    const std::tuple<float, float, int, bool, float> cases[] = {
+        {right + zone - 11, top, 10, false, right},
+        {right + zone - 10, top, 10, false, right + zone},
+        {right - 5, top - 215, 10, false, right + 5},
+        {right - 5, top + 215, 10, false, right + 5},
+        {right - 50, top + 100, 180, true, right + 130},
+        {leftEnd - zone + 11, top, -10, false, leftEnd},
+        {leftEnd - zone + 10, top, -10, false, leftEnd - zone},
+        {leftEnd + 5, top, -10, true, leftEnd - 5},
+    };
+    for (auto [from, level, step, ghost, to] : cases) {
+        frm->ghostEndTime = ghost ? 5 : 0;
+        place(frm->shpDot1, from, level);
+        frm->rightStep1 = static_cast<std::int16_t>(step);
+        frm->leftStep1 = static_cast<std::int16_t>(-step);
+        step > 0 ? frm->tmrMoveRight1_Timer() : frm->tmrMoveLeft1_Timer();
+        EXPECT_EQ(frm->shpDot1.left, to) << from << " " << level << " " << step;
     }
-    ball.left = right.left + 282.375f - 615 - 10 - 1;
-    frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(ball.left, right.left - 615);
-    // Top edge exactly one bar height above or below the bar's top: free.
-    for (float offset : {-215.0f, 215.0f}) {
-        place(ball, right.left - 615 - 5, right.top + offset);
-        frm->tmrMoveRight1_Timer();
-        EXPECT_EQ(ball.left, right.left - 615 + 5) << offset;
-    }
-    // A ball resting on top of the bar rolls over the inner end into the gap.
-    place(ball, right.left + 10, right.top - 615);
-    frm->leftStep1 = 60;
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(ball.left, right.left - 50);
-
-    // The left half's zone starts 39/40 of its width from its Left: a left
-    // side just inside it is pushed to the inner end; one exactly on the
-    // zone's edge or past it is not.
-    const float leftZone = leftEnd - 282.375f;
-    frm->leftStep1 = 10;
-    place(ball, leftZone + 1 + 10, right.top + 100);
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(ball.left, leftEnd);
-    for (float past : {0.0f, 1.0f}) {
-        ball.left = leftZone - past + 10;
-        frm->tmrMoveLeft1_Timer();
-        EXPECT_EQ(ball.left, leftZone - past) << past;
-    }
-
-    // The Ghost lets it roll into the half, either way.
-    frm->ghostEndTime = 5;
-    frm->rightStep1 = 180;
-    place(ball, right.left - 615 - 50, right.top + 100);
-    frm->tmrMoveRight1_Timer();
-    EXPECT_EQ(ball.left, right.left - 615 + 130);
-    ball.left = leftEnd + 5;
-    frm->tmrMoveLeft1_Timer();
-    EXPECT_EQ(ball.left, leftEnd - 5);
 }
 
 }  // namespace

@@ -10,17 +10,25 @@ protected:
     Strings musicCalls() const { return runtime.logEntries("MainMusic.wav"); }
 };
 
-TEST_F(SoundSwitchesTest, MusicOffAndOnInAGameGoesOnWhereItStopped) {
+TEST_F(SoundSwitchesTest, MusicOffAndOnGoesOnWhereItStoppedOnlyInARunningGame) {
+    // Back on, the tune goes on without a seek; paused, it waits for the resume.
     frm->mnuNewGame1.onClick();
-    runtime.log.clear();
-    frm->mnuMusicOnOff.onClick();
-    EXPECT_FALSE(frm->mnuMusicOnOff.checked);
-    frm->mnuMusicOnOff.onClick();
-    EXPECT_TRUE(frm->mnuMusicOnOff.checked);
-    // Resumed, not rewound: no seek between the stop and the play.
-    EXPECT_EQ(musicCalls(), (Strings{"MainMusic.wav StopWave", "MainMusic.wav WaveMode",
-                                     "MainMusic.wav PlayWave"}));
-
+    for (bool paused : {false, true}) {
+        if (paused) {
+            frm->Pause();
+        }
+        runtime.log.clear();
+        frm->mnuMusicOnOff.onClick();
+        EXPECT_FALSE(frm->mnuMusicOnOff.checked);
+        frm->mnuMusicOnOff.onClick();
+        EXPECT_EQ(
+            std::tuple(frm->mnuMusicOnOff.checked, musicCalls()),
+            std::tuple(true, paused ? Strings{"MainMusic.wav StopWave"}
+                                    : Strings{"MainMusic.wav StopWave", "MainMusic.wav WaveMode",
+                                              "MainMusic.wav PlayWave"}));
+    }
+    frm->Unpause();
+    EXPECT_EQ(music().WaveMode(), platform::WavePlayer::kModePlaying);
     // Already playing (the switch was set back by hand): not played twice.
     frm->mnuMusicOnOff.checked = false;
     runtime.log.clear();
@@ -28,39 +36,22 @@ TEST_F(SoundSwitchesTest, MusicOffAndOnInAGameGoesOnWhereItStopped) {
     EXPECT_EQ(musicCalls(), Strings{"MainMusic.wav WaveMode"});
 }
 
-TEST_F(SoundSwitchesTest, MusicOnWhilePausedOrBetweenGamesWaitsForTheGame) {
-    for (bool paused : {false, true}) {
-        SCOPED_TRACE(paused ? "paused" : "idle");
-        if (paused) {
-            frm->mnuNewGame2.onClick();
-            frm->Pause();
-        }
-        frm->mnuMusicOnOff.onClick();
-        runtime.log.clear();
-        frm->mnuMusicOnOff.onClick();
-        EXPECT_TRUE(frm->mnuMusicOnOff.checked);
-        EXPECT_EQ(musicCalls(), Strings{});
-    }
-    frm->Unpause();
-    EXPECT_EQ(music().WaveMode(), platform::WavePlayer::kModePlaying);
-}
-
 TEST_F(SoundSwitchesTest, EffectsOffCutsEveryEffectInOrderAndOnCutsNothing) {
     frm->mnuNewGame1.onClick();
     runtime.log.clear();
     frm->mnuSound.onClick();
-    EXPECT_FALSE(frm->mnuSound.checked);
-    EXPECT_EQ(runtime.log, (Strings{"HighScore.wav StopWave", "GameOver.wav StopWave",
-                                    "BonusCollected.wav StopWave", "BallBounce.wav StopWave"}));
+    EXPECT_EQ(std::tuple(frm->mnuSound.checked, runtime.log),
+              std::tuple(false, Strings{"HighScore.wav StopWave", "GameOver.wav StopWave",
+                                        "BonusCollected.wav StopWave", "BallBounce.wav StopWave"}));
     runtime.log.clear();
     frm->mnuSound.onClick();
-    EXPECT_TRUE(frm->mnuSound.checked);
-    EXPECT_EQ(runtime.log, Strings{});
+    EXPECT_EQ(std::tuple(frm->mnuSound.checked, runtime.log), std::tuple(true, Strings{}));
 }
 
 TEST_F(SoundSwitchesTest, TheTuneLoopsOnlyInARunningGameWithTheMusicOn) {
     const Strings restart = {"MainMusic.wav WaveMode", "MainMusic.wav WaveMode",
                              "MainMusic.wav SeekWave 0", "MainMusic.wav PlayWave"};
+    const Strings ignored(2, "MainMusic.wav WaveMode");
     auto endOfTune = [&] {
         runtime.log.clear();
         music().finishPlayback();
@@ -68,27 +59,24 @@ TEST_F(SoundSwitchesTest, TheTuneLoopsOnlyInARunningGameWithTheMusicOn) {
     };
     frm->mnuNewGame1.onClick();
     EXPECT_EQ(endOfTune(), restart);
-    // A notice that finds the tune already playing again restarts it all
-    // the same; one in a mode that is neither playing nor stopped does not.
+    // Playing again restarts all the same; neither playing nor stopped does not.
     music().forceMode(platform::WavePlayer::kModePlaying);
     EXPECT_EQ(endOfTune(), restart);
     music().forceMode(524);
-    EXPECT_EQ(endOfTune(), (Strings{"MainMusic.wav WaveMode", "MainMusic.wav WaveMode"}));
+    EXPECT_EQ(endOfTune(), ignored);
     music().forceMode(0);
 
     frm->Pause();
-    EXPECT_EQ(endOfTune().size(), 2u);
+    EXPECT_EQ(endOfTune(), ignored);
     frm->Unpause();
     frm->mnuMusicOnOff.onClick();
-    EXPECT_EQ(endOfTune().size(), 2u);
+    EXPECT_EQ(endOfTune(), ignored);
     frm->mnuMusicOnOff.onClick();
-
     // A new game rewinding the tune ignores its end.
     Strings duringRestart;
     runtime.onDoEvents = [&] { duringRestart = endOfTune(); };
     frm->mnuNewGame2.onClick();
-    EXPECT_EQ(duringRestart.size(), 2u);
-    EXPECT_EQ(endOfTune(), restart);
+    EXPECT_EQ(std::tuple(duringRestart, endOfTune()), std::tuple(ignored, restart));
 }
 
 }  // namespace
