@@ -106,8 +106,9 @@ TEST_F(BonusesTest, ACollectedBonusShowsItsNoticeCountsDownAndEndsElevenSecondsO
         }
         EXPECT_EQ(countdown,
                   (Strings{"10", "10", "9", "8", "7", "6", "5", "4", "3", "2", "1", "-"}));
-        EXPECT_EQ(std::tuple(bonus.endTime, bonus.title.visible, frm->lblBonusTime.caption),
-                  std::tuple(0, false, bonus.over));
+        EXPECT_EQ(std::tuple(bonus.endTime, bonus.title.visible, frm->lblBonusTime.caption,
+                             frm->lblBonusTime.foreColor),
+                  std::tuple(0, false, bonus.over, platform::rgb(255, 255, 255)));
         // The notice goes 2.5 seconds of ticks after it first showed.
         runTicks(159);
         EXPECT_TRUE(frm->lblBonusTime.visible);
