@@ -4,9 +4,7 @@ add_executable(qt_host_tests
     ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/host_services_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/main_window_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/host/session_bus_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/input/gamepad_input_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/input/key_repeat_filter_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/input/keyboard_input_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/painting/window_render_test.cpp
 )

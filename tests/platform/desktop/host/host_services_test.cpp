@@ -3,9 +3,12 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QWindow>
+#include <map>
+#include <set>
 #include <thread>
 
 #include "platform/desktop/host/application_focus_watch.h"
+#include "platform/desktop/host/session_bus.h"
 #include "platform/numeric.h"
 #include "qt_test_support.h"
 
@@ -79,8 +82,7 @@ TEST_F(HostServicesTest, ModalFormsReturnWhenHiddenAndEndingTheProgramUnwindsThe
     dialog.tmrAct->onTimer = [&] { host.windowOf(dialog)->close(); };
     host.showModal(dialog);
     EXPECT_FALSE(host.windowOf(dialog)->isVisible());
-    // The keys are back with the window that had them.
-    EXPECT_TRUE(QTest::qWaitForWindowActive(host.windowOf(main)));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(host.windowOf(main))) << "the keys are not back";
     EXPECT_TRUE(quitCodes.empty());
 
     // Ended from inside a message box over the dialog: both return.
@@ -132,12 +134,16 @@ TEST_F(HostServicesTest, WindowsFollowTheirFormsAfterEachDispatch) {
         form.caption = "Renamed";
         form.mousePointer = MousePointer::Custom;
         form.okButton.caption = "Go";
-        form.okButton.visible = false;
+        form.okButton.faceColor = rgb(0, 255, 0);
     });
     EXPECT_EQ(window->windowTitle(), "Renamed");
     EXPECT_EQ(button->text(), "Go");
-    EXPECT_FALSE(button->isVisible());
+    // A button is a widget over the canvas, in its own face colour.
+    EXPECT_EQ(window->canvas().grab().toImage().pixel(button->geometry().topLeft() + QPoint(6, 6)),
+              qRgb(0, 255, 0));
     // Hidden, it no longer clicks on Space.
+    host.dispatch([&] { form.okButton.visible = false; });
+    EXPECT_FALSE(button->isVisible());
     QTest::keyClick(window->windowHandle(), Qt::Key_Space);
     EXPECT_EQ(form.clicks, 0);
     // The custom pointer hides the mouse over the game.
@@ -148,18 +154,25 @@ TEST_F(HostServicesTest, WindowsFollowTheirFormsAfterEachDispatch) {
     EXPECT_EQ(pointer, blank);
 }
 
+TEST_F(HostServicesTest, PostedCallsRunOnTheGuiThread) {
+    std::thread::id ranOn;
+    std::thread([&] { host.post([&] { ranOn = std::this_thread::get_id(); }); }).join();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ranOn != std::thread::id(); }, 2000));
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+}
+
 TEST(ApplicationFocusWatch, OnlyStayingInactiveCountsAsSwitchingAway) {
     bool active = false;
     int deactivations = 0;
     ApplicationFocusWatch watch([&] { return active; }, [&] { ++deactivations; });
     // Focus passing to a box of the game: inactive for a moment, then active.
     watch.stateChanged(Qt::ApplicationInactive);
-    EXPECT_TRUE(watch.pending());
     watch.stateChanged(Qt::ApplicationActive);
     EXPECT_FALSE(watch.pending());
     // Another program took the focus and kept it: told once.
     watch.stateChanged(Qt::ApplicationInactive);
     watch.stateChanged(Qt::ApplicationHidden);
+    EXPECT_TRUE(watch.pending());
     watch.check();
     EXPECT_EQ(deactivations, 1);
     EXPECT_FALSE(watch.pending());
@@ -170,11 +183,28 @@ TEST(ApplicationFocusWatch, OnlyStayingInactiveCountsAsSwitchingAway) {
     EXPECT_EQ(deactivations, 1);
 }
 
-TEST_F(HostServicesTest, PostedCallsRunOnTheGuiThread) {
-    std::thread::id ranOn;
-    std::thread([&] { host.post([&] { ranOn = std::this_thread::get_id(); }); }).join();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ranOn != std::thread::id(); }, 2000));
-    EXPECT_EQ(ranOn, std::this_thread::get_id());
+TEST(SessionBus, IsUnreachableOnlyWithoutAddressSocketOrLauncher) {
+    const struct {
+        std::map<std::string, std::string> env;
+        std::set<std::string> files;
+        bool unreachable;
+    } cases[] = {
+        {{{"PATH", "/bin"}}, {}, true},
+        {{{"DBUS_SESSION_BUS_ADDRESS", ""}, {"XDG_RUNTIME_DIR", "/run/u"}}, {"/run/other"}, true},
+        {{{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/x"}}, {}, false},
+        {{{"XDG_RUNTIME_DIR", "/run/u"}}, {"/run/u/bus"}, false},
+        {{{"PATH", "/opt/x:/bin"}}, {"/bin/dbus-launch"}, false},
+        {{}, {"/usr/bin/dbus-launch"}, false},
+    };
+    for (const auto& c : cases) {
+        const auto environment = [&c](const char* name) -> const char* {
+            const auto found = c.env.find(name);
+            return found == c.env.end() ? nullptr : found->second.c_str();
+        };
+        const auto exists = [&c](const std::string& file) { return c.files.count(file) > 0; };
+        EXPECT_EQ(sessionBusUnreachable(environment, exists), c.unreachable)
+            << (c.files.empty() ? "" : *c.files.begin());
+    }
 }
 
 }  // namespace

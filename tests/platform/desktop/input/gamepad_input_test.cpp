@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTimer>
+#include <optional>
+#include <set>
 
 #include "autopilot/autopilot.h"
 #include "game/frm_tumbrix.h"
@@ -16,6 +18,7 @@
 namespace platform::desktop::testing {
 namespace {
 
+using namespace platform::keys;
 using Button = GamepadKeys::Button;
 using Event = SdlGamepads::Event;
 using Events = std::vector<Event>;
@@ -24,8 +27,7 @@ Event key(int player, const KeyAction& action) {
     return {Event::Kind::Key, player, action};
 }
 
-// A pad made by SDL itself, seen as a pad plugged into a USB port would be:
-// every game-controller button and axis, numbered as SDL numbers them.
+// A pad made by SDL itself, seen as one plugged into a USB port would be.
 class VirtualPad {
 public:
     VirtualPad() {
@@ -42,8 +44,6 @@ public:
         EXPECT_NE(joystick_, nullptr) << SDL_GetError();
     }
     ~VirtualPad() { unplug(); }
-    VirtualPad(const VirtualPad&) = delete;
-    VirtualPad& operator=(const VirtualPad&) = delete;
 
     void button(SDL_GameControllerButton button, bool down) {
         SDL_JoystickSetVirtualButton(joystick_, button, down ? SDL_PRESSED : SDL_RELEASED);
@@ -68,25 +68,21 @@ private:
     SDL_Joystick* joystick_ = nullptr;
 };
 
-TEST(GamepadKeys, StickCountsFromHalfWayOutToBackWithinAQuarterAndJoinsTheDpad) {
-    GamepadKeys pad(65, 68);
-    EXPECT_EQ(pad.stick(16383), Actions{});
-    EXPECT_EQ(pad.stick(16384), Actions{down(68)});
+TEST(GamepadKeys, TheStickCountsFromHalfWayOutToBackWithinAQuarterAndTheLastPushDecides) {
+    GamepadKeys pad(kA, kD);
+    EXPECT_EQ(pad.stick(16384), Actions{down(kD)});
     EXPECT_EQ(pad.stick(8193), Actions{});
-    EXPECT_EQ(pad.stick(8192), Actions{up(68)});
-    EXPECT_EQ(pad.stick(-16384), Actions{down(65)});
-    EXPECT_EQ(pad.stick(-8193), Actions{});
-    // Flicked across: one key lets go, the other goes down.
-    EXPECT_EQ(pad.stick(32767), (Actions{up(65), down(68)}));
-    // The last push decides; letting go of it gives the way back to what is
-    // still held.
+    EXPECT_EQ(pad.stick(8192), Actions{up(kD)});
+    EXPECT_EQ(pad.stick(-16384), Actions{down(kA)});
+    EXPECT_EQ(pad.stick(32767), (Actions{up(kA), down(kD)}));  // flicked across
+    // Letting go of the last push gives the way back to what is still held.
     EXPECT_EQ(pad.button(Button::DpadRight, true), Actions{});
-    EXPECT_EQ(pad.button(Button::DpadLeft, true), (Actions{up(68), down(65)}));
-    EXPECT_EQ(pad.button(Button::DpadLeft, false), (Actions{up(65), down(68)}));
+    EXPECT_EQ(pad.button(Button::DpadLeft, true), (Actions{up(kD), down(kA)}));
+    EXPECT_EQ(pad.button(Button::DpadLeft, false), (Actions{up(kA), down(kD)}));
     EXPECT_EQ(pad.stick(-8192), Actions{});
-    EXPECT_EQ(pad.button(Button::Start, true), Actions{down(27)});
-    EXPECT_EQ(pad.button(Button::A, true), Actions{down(13)});
-    EXPECT_EQ(pad.releaseAll(), (Actions{up(68), up(27), up(13)}));
+    EXPECT_EQ(pad.button(Button::Start, true), Actions{down(kEscape)});
+    EXPECT_EQ(pad.button(Button::A, true), Actions{down(kReturn)});
+    EXPECT_EQ(pad.releaseAll(), (Actions{up(kD), up(kEscape), up(kReturn)}));
     EXPECT_EQ(pad.releaseAll(), Actions{});
 }
 
@@ -96,37 +92,26 @@ TEST(SdlGamepads, EachPlayerOnAPadOfTheirOwnWhilePadsComeAndGo) {
     VirtualPad second;
     EXPECT_EQ(pads.poll(), Events{});
     first.button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
+    EXPECT_EQ(pads.poll(), Events{key(0, down(kRight))});
     second.stickX(-30000);
-    second.button(SDL_CONTROLLER_BUTTON_START, true);
-    Events events = pads.poll();
-    std::stable_sort(events.begin(), events.end(),
-                     [](const Event& a, const Event& b) { return a.player < b.player; });
-    EXPECT_EQ(events, (Events{key(0, down(39)), key(1, down(65)), key(1, down(27))}));
-    // Held, the stick wobbling about the threshold: nothing more until let go.
-    for (int x : {-16000, -17000, -9000, -16384}) {
-        second.stickX(x);
-        EXPECT_EQ(pads.poll(), Events{}) << x;
-    }
-    second.button(SDL_CONTROLLER_BUTTON_START, false);
-    EXPECT_EQ(pads.poll(), Events{key(1, up(27))});
-
+    EXPECT_EQ(pads.poll(), Events{key(1, down(kA))});
     // Player 1's pad pulled out while held; player 2 keeps theirs.
     first.unplug();
-    EXPECT_EQ(pads.poll(), (Events{key(0, up(39)), {Event::Kind::PulledOut, 0}}));
+    EXPECT_EQ(pads.poll(), (Events{key(0, up(kRight)), {Event::Kind::PulledOut, 0}}));
     second.button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, true);
-    EXPECT_EQ(pads.poll(), (Events{key(1, up(65)), key(1, down(68))}));
+    EXPECT_EQ(pads.poll(), (Events{key(1, up(kA)), key(1, down(kD))}));
     // The next pad steers player 1; one more waits for a free seat.
     VirtualPad third;
     VirtualPad fourth;
     EXPECT_EQ(pads.poll(), Events{});
     third.button(SDL_CONTROLLER_BUTTON_A, true);
     fourth.button(SDL_CONTROLLER_BUTTON_A, true);
-    EXPECT_EQ(pads.poll(), Events{key(0, down(13))});
+    EXPECT_EQ(pads.poll(), Events{key(0, down(kReturn))});
     third.unplug();
     fourth.button(SDL_CONTROLLER_BUTTON_A, false);
-    EXPECT_EQ(pads.poll(), (Events{key(0, up(13)), {Event::Kind::PulledOut, 0}}));
+    EXPECT_EQ(pads.poll(), (Events{key(0, up(kReturn)), {Event::Kind::PulledOut, 0}}));
     fourth.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
-    EXPECT_EQ(pads.poll(), Events{key(0, down(37))});
+    EXPECT_EQ(pads.poll(), Events{key(0, down(kLeft))});
 }
 
 TEST(SdlGamepads, ShareSdlWithTheSoundEngineWhicheverStopsFirst) {
@@ -142,7 +127,7 @@ TEST(SdlGamepads, ShareSdlWithTheSoundEngineWhicheverStopsFirst) {
             VirtualPad pad;
             pads->poll();
             pad.button(SDL_CONTROLLER_BUTTON_START, true);
-            EXPECT_EQ(pads->poll(), Events{key(0, down(27))});
+            EXPECT_EQ(pads->poll(), Events{key(0, down(kEscape))});
         }
         audio.reset();
         pads.reset();
@@ -164,7 +149,7 @@ TEST(GamepadInput, WithoutPadsTheTicksLeaveSdlAlone) {
     EXPECT_LT(elapsed.nsecsElapsed(), 10'000'000);
 }
 
-// The main window, noting every key it is given.
+// The main window, noting the keys it is given and the players who stepped away.
 class KeyRecordingGame : public game::FrmTumbrix {
 public:
     using FrmTumbrix::FrmTumbrix;
@@ -176,43 +161,31 @@ public:
         keys.push_back(up(keyCode, shift));
         FrmTumbrix::keyUp(keyCode, shift);
     }
+    void playerSteppedAway() override {
+        ++steppedAway;
+        FrmTumbrix::playerSteppedAway();
+    }
     Actions keys;
+    int steppedAway = 0;
 };
 
 // Two players on virtual pads with the autopilot's hands on them: player 1
-// on the D-pad, player 2 on the stick. The test turns the clock; A on pad 1
-// answers every message box once it has the keys.
+// on the D-pad, player 2 on the stick, each push held for one tick. The test
+// turns the clock; A on pad 1 answers every message box.
 class PadPlayedGameTest : public HostTest {
 protected:
-    struct Hands {
-        std::int16_t leftKey;
-        bool onStick;
-        VirtualPad* pad = nullptr;
-        bool steering = true;
-        // Pressed on this tick, let go on the next.
-        std::int16_t pressed = 0;
-
-        void hold(std::int16_t key, bool down) {
-            pressed = down ? key : 0;
-            const bool left = key == leftKey;
-            if (onStick) {
-                pad->stickX(!down ? 0 : left ? -32768 : 32767);
-            } else {
-                pad->button(
-                    left ? SDL_CONTROLLER_BUTTON_DPAD_LEFT : SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
-                    down);
-            }
-        }
-    };
-
     void SetUp() override {
         host.clock().stop();
         host.loadForm(frm);
         showAndActivate(frm);
+        const auto click = frm.cmdNewGame2.onClick;
+        frm.cmdNewGame2.onClick = [this, click] {
+            ++clicks;
+            click();
+        };
         QObject::connect(&boxWatch, &QTimer::timeout, [this] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box != nullptr && box->isActiveWindow()) {
-                boxes << box->windowTitle();
+            if (box != nullptr && box->isActiveWindow() && boxes.insert(box).second) {
                 press(pad1, SDL_CONTROLLER_BUTTON_A);
             }
         });
@@ -225,34 +198,35 @@ protected:
         pad.button(button, false);
         host.gamepads().poll();
     }
-
-    // One tick: what was pressed on the last one is let go, the autopilot
-    // presses for free hands, and the game hears exactly that.
+    void push(std::int16_t key, bool down) {
+        if (key == kA || key == kD) {
+            pad2->stickX(!down ? 0 : key == kA ? -32768 : 32767);
+        } else {
+            pad1.button(key == kLeft ? SDL_CONTROLLER_BUTTON_DPAD_LEFT
+                                           : SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+                        down);
+        }
+    }
+    // One tick: what was pushed on the last one is let go, the autopilot
+    // pushes what the game calls for, and the game hears exactly that.
     void playTick() {
         Actions expected;
-        for (Hands* hands : {&player1, &player2}) {
-            if (hands->pressed != 0) {
-                expected.push_back(up(hands->pressed));
-                hands->hold(hands->pressed, false);
-            }
+        for (const std::int16_t key : std::exchange(held, {})) {
+            push(key, false);
+            expected.push_back(up(key));
         }
         pilot.steer();
-        for (Hands* hands : {&player1, &player2}) {
-            if (hands->pressed != 0) {
-                expected.push_back(down(hands->pressed));
-            }
+        for (const std::int16_t key : held) {
+            expected.push_back(down(key));
         }
         frm.keys.clear();
         host.runTicks(1);
-        auto byCode = [](const KeyAction& a, const KeyAction& b) {
-            return std::pair(a.keyCode, a.kind) < std::pair(b.keyCode, b.kind);
-        };
-        std::sort(frm.keys.begin(), frm.keys.end(), byCode);
-        std::sort(expected.begin(), expected.end(), byCode);
+        const auto byKey = [](const KeyAction& a) { return std::pair(a.keyCode, a.kind); };
+        std::ranges::sort(frm.keys, {}, byKey);
+        std::ranges::sort(expected, {}, byKey);
         ASSERT_EQ(frm.keys, expected) << "tick " << ticks;
         ++ticks;
     }
-
     void playWhile(const std::function<bool()>& condition) {
         while (condition() && ticks < 64 * 600) {
             ASSERT_NO_FATAL_FAILURE(playTick());
@@ -261,59 +235,56 @@ protected:
 
     KeyRecordingGame frm{host};
     VirtualPad pad1;
-    Hands player1{keys::kLeft, false, &pad1};
-    Hands player2{keys::kA, true};
+    std::optional<VirtualPad> pad2;
+    std::vector<std::int16_t> held;
     autopilot::Autopilot pilot{frm, [this](std::int16_t key, bool down) {
-                                   Hands& hands =
-                                       key == keys::kA || key == keys::kD ? player2 : player1;
-                                   if (down && hands.pad != nullptr && hands.steering) {
-                                       hands.hold(key, true);
+                                   // Pad 2's hands wait until the pad has its seat.
+                                   if (down && (host.gamepads().padsAttached() == 2 ||
+                                                (key != kA && key != kD))) {
+                                       push(key, true);
+                                       held.push_back(key);
                                    }
                                }};
+    int clicks = 0;
     QTimer boxWatch;
-    QStringList boxes;
+    std::set<QMessageBox*> boxes;
     int ticks = 0;
 };
 
 TEST_F(PadPlayedGameTest, TwoPadsPlayATwoPlayerGameToItsEnd) {
-    // The look for new pads finds pad 1; on the idle screen its A presses
-    // the focused new-game button, and ENTER reaches the game too.
+    // A on pad 1 presses the focused button, and ENTER reaches the game too.
     host.gamepads().poll();
     host.setFocus(frm.cmdNewGame2);
     press(pad1, SDL_CONTROLLER_BUTTON_A);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(frm.keys, (Actions{down(kReturn), up(kReturn)}));
     ASSERT_TRUE(frm.gameInProgress && frm.twoPlayerGame);
-    EXPECT_EQ(frm.keys, (Actions{down(13), up(13)}));
 
-    // Player 1 plays alone for a second, then pad 2 is plugged in mid-game.
+    // Player 1 plays alone for a second, then pad 2 is plugged in mid-game;
+    // after twenty seconds both play to lose.
     playWhile([&] { return ticks < 64; });
-    VirtualPad pad2;
+    pad2.emplace();
     ASSERT_NO_FATAL_FAILURE(playTick());
     ASSERT_EQ(host.gamepads().padsAttached(), 2);
-    player2.pad = &pad2;
-    // Both play for twenty seconds; then player 2 lets go, then player 1.
     playWhile([&] { return frm.gameInProgress && ticks < 64 * 20; });
-    player2.steering = false;
-    playWhile([&] { return frm.gameInProgress && !frm.onePlayerOut; });
-    player1.steering = false;
+    pilot.playToLose(true);
     playWhile([&] { return frm.gameInProgress; });
     ASSERT_FALSE(frm.gameInProgress);
-    EXPECT_EQ(boxes, (QStringList{"Game Over for Player 2", "Game Over for Player 1"}));
+    EXPECT_FALSE(boxes.empty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a box A did not answer";
 
-    // Once the window has the keys back, A on pad 2 presses no button, A on
-    // pad 1 starts the next game. Start pauses it, ENTER on the keyboard
-    // resumes it, and pad 2 pulled out pauses it again.
+    // Back on the idle screen, A on pad 2 presses no button; Start is ESC,
+    // and pad 2 pulled out tells the game its player stepped away.
     ASSERT_TRUE(QTest::qWaitForWindowActive(host.windowOf(frm)));
-    press(pad2, SDL_CONTROLLER_BUTTON_A);
-    EXPECT_FALSE(frm.gameInProgress);
-    press(pad1, SDL_CONTROLLER_BUTTON_A);
-    ASSERT_TRUE(frm.gameInProgress && frm.twoPlayerGame && !frm.gamePaused);
+    host.setFocus(frm.cmdNewGame2);
+    press(*pad2, SDL_CONTROLLER_BUTTON_A);
+    EXPECT_EQ(clicks, 1);
+    frm.keys.clear();
     press(pad1, SDL_CONTROLLER_BUTTON_START);
-    EXPECT_TRUE(frm.gamePaused);
-    QTest::keyClick(host.windowOf(frm)->windowHandle(), Qt::Key_Return);
-    EXPECT_FALSE(frm.gamePaused);
-    pad2.unplug();
+    EXPECT_EQ(frm.keys, (Actions{down(kEscape), up(kEscape)}));
+    pad2.reset();
     host.runTicks(1);
-    EXPECT_TRUE(frm.gamePaused);
+    EXPECT_EQ(frm.steppedAway, 1);
 }
 
 }  // namespace
