@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -15,34 +16,29 @@ namespace platform {
 namespace {
 
 TEST(NumericTest, ConversionsToInt16RoundHalvesToEvenAndRefuseWhatDoesNotFit) {
-    const struct {
-        double value;
-        std::optional<std::int16_t> rounded;  // none: overflow
-    } cases[] = {{10.5, 10},          {11.5, 12},       {-0.5, 0},      {-1.5, -2},
-                 {2.6, 3},            {32767.4, 32767}, {32767.5, {}},  {-32768.5, -32768},
-                 {-32769.0, {}},      {std::nan(""), {}}};
-    for (const auto& c : cases) {
-        if (c.rounded) {
-            EXPECT_EQ(roundToInt16(c.value), *c.rounded) << c.value;
+    using Rounded = std::optional<std::int16_t>;  // none: an overflow
+    const std::pair<double, Rounded> cases[] = {
+        {10.5, 10},       {11.5, 12},    {-0.5, 0},          {-1.5, -2},     {2.6, 3},
+        {32767.4, 32767}, {32767.5, {}}, {-32768.5, -32768}, {-32769.0, {}}, {NAN, {}}};
+    for (const auto& [value, rounded] : cases) {
+        if (rounded) {
+            EXPECT_EQ(roundToInt16(value), *rounded) << value;
         } else {
-            EXPECT_THROW(roundToInt16(c.value), OverflowError) << c.value;
+            EXPECT_THROW(roundToInt16(value), OverflowError) << value;
         }
     }
-    EXPECT_EQ(toInt16(32767), 32767);
-    EXPECT_EQ(toInt16(-32768), -32768);
+    EXPECT_EQ(std::pair(toInt16(32767), toInt16(-32768)),
+              (std::pair<std::int16_t, std::int16_t>(32767, -32768)));
     EXPECT_THROW(toInt16(32768), OverflowError);
     EXPECT_THROW(toInt16(-32769), OverflowError);
 }
 
 TEST(NumericTest, LeadingNumberReadsLikeTheScoreTexts) {
-    const struct {
-        const char* text;
-        double number;
-    } cases[] = {{"412", 412}, {"  -37", -37}, {"1 2", 12}, {"12abc", 12}, {"abc", 0}, {"", 0},
-                 {"-", 0},     {".", 0},       {".5x", 0.5}, {"1 e 2", 100}, {"7e", 7},
-                 {"7e+x", 7}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(leadingNumber(c.text), c.number) << c.text;
+    const std::pair<const char*, double> cases[] = {
+        {"412", 412}, {"  -37", -37}, {"1 2", 12},  {"12abc", 12},  {"abc", 0}, {"", 0},
+        {"-", 0},     {".", 0},       {".5x", 0.5}, {"1 e 2", 100}, {"7e", 7},  {"7e+x", 7}};
+    for (const auto& [text, number] : cases) {
+        EXPECT_EQ(leadingNumber(text), number) << text;
     }
     EXPECT_TRUE(std::isinf(leadingNumber("1e999")));
 }
@@ -72,25 +68,21 @@ TEST(NumericTest, LeadingNumberReadsTheSameWhateverTheDecimalPointOfTheLocale) {
     EXPECT_EQ(read, (std::vector<double>{2.5, 135}));
 }
 
-std::vector<float> draws(double seed, int count) {
-    RandomNumbers random;
-    random.seed(seed);
-    std::vector<float> values;
-    for (int i = 0; i < count; ++i) {
-        values.push_back(random.next());
-    }
-    return values;
-}
-
 TEST(RandomNumbersTest, ASeedGivesOneStreamSpreadOverTheUnitInterval) {
-    EXPECT_EQ(draws(43210.25, 50), draws(43210.25, 50));
-    EXPECT_NE(draws(43210.25, 50), draws(43210.5, 50));  // fractional seeds differ
-    int low = 0;
-    for (float value : draws(1.0, 100000)) {
-        ASSERT_TRUE(value >= 0.0f && value < 1.0f) << value;
-        low += value < 0.5f;
-    }
-    EXPECT_NEAR(low, 50000, 1000);
+    const auto draws = [](double seed) {
+        RandomNumbers random;
+        random.seed(seed);
+        std::vector<float> values(100000);
+        std::generate(values.begin(), values.end(), [&] { return random.next(); });
+        return values;
+    };
+    EXPECT_EQ(draws(43210.25), draws(43210.25));
+    EXPECT_NE(draws(43210.25), draws(43210.5));  // fractional seeds differ
+    const std::vector<float> values = draws(1.0);
+    EXPECT_EQ(std::count_if(values.begin(), values.end(), [](float v) { return v < 0 || v >= 1; }),
+              0);
+    EXPECT_NEAR(std::count_if(values.begin(), values.end(), [](float v) { return v < 0.5f; }),
+                50000, 1000);
 }
 
 }  // namespace

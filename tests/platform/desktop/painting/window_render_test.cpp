@@ -1,10 +1,9 @@
-// The painter and the repaint tracker on a small form of every kind of
-// control, and the instructions window in its own fonts.
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <functional>
+#include <optional>
 
 #include "platform/desktop/painting/dirty_tracker.h"
 #include "platform/desktop/painting/form_painter.h"
@@ -23,8 +22,10 @@ class Sketch : public Form {
 public:
     Sketch() : Form("Sketch", 3000, 1500) {
         backColor = rgb(0, 0, 255);
-        for (auto [shape, colour] : {std::pair(&box, rgb(255, 0, 0)), {&cover, rgb(255, 255, 0)},
-                                     {&hidden, rgb(0, 255, 255)}, {&held, rgb(0, 255, 0)}}) {
+        for (auto [shape, colour] : {std::pair(&box, rgb(255, 0, 0)),
+                                     {&cover, rgb(255, 255, 0)},
+                                     {&hidden, rgb(0, 255, 255)},
+                                     {&held, rgb(0, 255, 0)}}) {
             shape->fillColor = shape->borderColor = colour;
         }
         hidden.visible = false;
@@ -107,19 +108,15 @@ TEST_F(PainterTest, TheBackColourShowsWhereTheBackgroundPictureIsTransparentOrDo
 TEST_F(PainterTest, LabelsAlignAndOnlyLightTextGetsAShadowWhereItIsSeeThrough) {
     form.controls = {&form.label};
     form.backColor = form.label.backColor = rgb(128, 128, 128);
-    const struct {
-        Alignment alignment;
-        Color text;
-        bool opaque;
-        bool shadow;
-    } cases[] = {{Alignment::Left, rgb(255, 255, 0), false, true},
-                 {Alignment::Center, rgb(160, 0, 0), false, false},
-                 {Alignment::Right, rgb(255, 255, 0), true, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.alignment));
-        form.label.alignment = c.alignment;
-        form.label.foreColor = c.text;
-        form.label.opaque = c.opaque;
+    // Each row: the alignment, the text's colour, whether opaque; a shadow?
+    for (const auto& [alignment, text, opaque, shadowed] :
+         {std::tuple(Alignment::Left, rgb(255, 255, 0), false, true),
+          {Alignment::Center, rgb(160, 0, 0), false, false},
+          {Alignment::Right, rgb(255, 255, 0), true, false}}) {
+        SCOPED_TRACE(int(alignment));
+        form.label.alignment = alignment;
+        form.label.foreColor = text;
+        form.label.opaque = opaque;
         const QImage drawn = render(form);
         // Ink is what is neither the background nor the label's own back.
         QRect ink;
@@ -132,11 +129,11 @@ TEST_F(PainterTest, LabelsAlignAndOnlyLightTextGetsAShadowWhereItIsSeeThrough) {
                 shadow += grey && qRed(pixel) > 0 && qRed(pixel) < 100;
             }
         }
-        EXPECT_EQ(shadow > 0, c.shadow);
+        EXPECT_EQ(shadow > 0, shadowed);
         const int left = ink.left(), right = 199 - ink.right();
-        EXPECT_LT(c.alignment == Alignment::Left    ? left
-                  : c.alignment == Alignment::Right ? right
-                                                    : std::abs(left - right),
+        EXPECT_LT(alignment == Alignment::Left    ? left
+                  : alignment == Alignment::Right ? right
+                                                  : std::abs(left - right),
                   6);
     }
 }
@@ -148,32 +145,28 @@ TEST(DirtyTracker, RepaintsTheOldAndNewPlacesOfWhatChangedOrElseEverything) {
     EXPECT_TRUE(tracker.collect(form, 1.0, changed)) << "the first time";
     const QRect box(10, 10, 30, 20), frame(100, 10, 40, 30), held(120, 20, 20, 10),
         photo(160, 10, 30, 20), label(0, 60, 200, 30);
-    const struct {
-        const char* change;
-        std::function<void()> make;
-        Rects places;  // none with `everything`
-        bool everything = false;
-        qreal scale = 1.0;
-    } cases[] = {
-        {"nothing", [] {}, {}},
-        {"a box moved", [&] { form.box.left += 150; }, {box, box.translated(10, 0)}},
-        {"its colour", [&] { form.box.fillColor = 0; }, {box.translated(10, 0), box.translated(10, 0)}},
-        {"a hidden one's", [&] { form.hidden.fillColor = 0; }, {}},
-        {"a caption", [&] { form.label.caption = "Bye"; }, {label, label}},
-        {"a picture stretched no more", [&] { form.photo.stretch = false; }, {photo, photo}},
-        {"a frame moved up, what it holds clipped with it",
-         [&] { form.frame.top -= 15; },
-         {frame, frame.translated(0, -1), held, held.translated(0, -1)}},
-        {"a box hidden", [&] { form.cover.visible = false; }, {QRect(30, 20, 20, 20)}},
-        {"the back colour", [&] { form.backColor = 0; }, {}, true},
-        {"the background picture", [&] { form.picture = "snail"; }, {}, true},
-        {"the scale", [] {}, {}, true, 2.0},
-    };
-    for (const auto& c : cases) {
-        c.make();
+    // Each row: a change, the scale then, and the places to repaint; none
+    // when everything is.
+    const std::tuple<const char*, std::function<void()>, qreal, std::optional<Rects>> cases[] = {
+        {"nothing", [] {}, 1, Rects{}},
+        {"a box moved", [&] { form.box.left += 150; }, 1, Rects{box, box.translated(10, 0)}},
+        {"its colour", [&] { form.box.fillColor = 0; }, 1,
+         Rects{box.translated(10, 0), box.translated(10, 0)}},
+        {"a hidden one's", [&] { form.hidden.fillColor = 0; }, 1, Rects{}},
+        {"a caption", [&] { form.label.caption = "Bye"; }, 1, Rects{label, label}},
+        {"a picture stretched no more", [&] { form.photo.stretch = false; }, 1,
+         Rects{photo, photo}},
+        {"a frame moved up, what it holds clipped with it", [&] { form.frame.top -= 15; }, 1,
+         Rects{frame, frame.translated(0, -1), held, held.translated(0, -1)}},
+        {"a box hidden", [&] { form.cover.visible = false; }, 1, Rects{QRect(30, 20, 20, 20)}},
+        {"the back colour", [&] { form.backColor = 0; }, 1, std::nullopt},
+        {"the background picture", [&] { form.picture = "snail"; }, 1, std::nullopt},
+        {"the scale", [] {}, 2, std::nullopt}};
+    for (const auto& [change, make, scale, places] : cases) {
+        make();
         changed.clear();
-        EXPECT_EQ(tracker.collect(form, c.scale, changed), c.everything) << c.change;
-        EXPECT_EQ(changed, c.places) << c.change;
+        EXPECT_EQ(tracker.collect(form, scale, changed), !places) << change;
+        EXPECT_EQ(changed, places.value_or(Rects{})) << change;
     }
 }
 
@@ -185,8 +178,8 @@ TEST(InstructionsWindow, EveryTextFitsItsBoxInTheScriptFaceOfTheHeadingsAsInstal
             const auto& label = static_cast<const Label&>(*control);
             const QRectF box = pixelRect(label);
             const QString text = QString::fromStdString(label.caption).replace("\r\n", "\n");
-            EXPECT_TRUE(box.contains(QFontMetricsF(toQFont(label.font))
-                                         .boundingRect(box, Qt::TextWordWrap, text)))
+            EXPECT_TRUE(box.contains(
+                QFontMetricsF(toQFont(label.font)).boundingRect(box, Qt::TextWordWrap, text)))
                 << label.name;
         }
     }
