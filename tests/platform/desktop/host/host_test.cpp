@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "game/frm_tumbrix.h"
-#include "platform/desktop/host/application_focus_watch.h"
 #include "platform/desktop/host/session_bus.h"
 #include "platform/desktop/host/window_body.h"
 #include "platform/desktop/host/window_placement.h"
@@ -210,25 +209,9 @@ protected:
     game::FrmTumbrix frm{host};
 };
 
-TEST_F(MainWindowTest, TheMenuBarHoldsEveryItemWithItsShortcutAndMarkWhichOnlyItsHandlerSets) {
-    const QList<QAction*> titles = host.windowOf(frm)->menuBarWidget()->actions();
-    ASSERT_EQ(std::size_t(titles.size()), frm.menuBar.size());
-    for (std::size_t menu = 0; menu < frm.menuBar.size(); ++menu) {
-        EXPECT_EQ(titles[qsizetype(menu)]->text().toStdString(), frm.menuBar[menu]->caption);
-        const QList<QAction*> actions = titles[qsizetype(menu)]->menu()->actions();
-        ASSERT_EQ(std::size_t(actions.size()), frm.menuBar[menu]->items.size());
-        for (std::size_t i = 0; i < frm.menuBar[menu]->items.size(); ++i) {
-            const MenuItem& item = *frm.menuBar[menu]->items[i];
-            const QAction& action = *actions[qsizetype(i)];
-            SCOPED_TRACE(item.name);
-            EXPECT_EQ(action.isSeparator(), item.isSeparator());
-            EXPECT_EQ(action.text().toStdString(), item.isSeparator() ? "" : item.caption);
-            EXPECT_EQ(action.shortcut(), QKeySequence(QString::fromStdString(item.shortcut)));
-            EXPECT_EQ(action.isChecked(), item.checked);
-        }
-    }
-
+TEST_F(MainWindowTest, MenuItemsRunTheirHandlerWhichAloneSetsTheirCheckMark) {
     FormMenuBar& menus = *host.windowOf(frm)->formMenuBar();
+    EXPECT_TRUE(menus.actionFor(frm.mnuSound)->isChecked()) << "as designed";
     int shapeClicks = 0;
     frm.mnuShape.onClick = [&] { ++shapeClicks; };
     frm.mnuSound.onClick = [this] { frm.mnuSound.checked = false; };

@@ -1,5 +1,4 @@
 // Keys and pads as the game gets them.
-#include <SDL.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,8 +10,6 @@
 
 #include "autopilot/autopilot.h"
 #include "game/frm_tumbrix.h"
-#include "platform/desktop/input/gamepad_keys.h"
-#include "platform/desktop/input/sdl/sdl_gamepads.h"
 #include "platform/desktop/sound/sdl/sdl_audio.h"
 #include "platform/key_codes.h"
 #include "qt_test_support.h"
@@ -50,27 +47,23 @@ TEST(KeyRepeatFilter, AHeldKeyRepeatsItsKeyDownAndIsReleasedOnce) {
 }
 
 // Time for held-back key releases that moves only when the test moves it.
-class FakeKeyClock : public KeyClock {
-public:
-    std::int64_t nowMs() const override { return now_; }
-    void wakeAt(std::int64_t deadlineMs, std::function<void()> wake) override {
-        deadline_ = deadlineMs;
-        wake_ = std::move(wake);
+struct FakeKeyClock : KeyClock {
+    std::int64_t nowMs() const override { return now; }
+    void wakeAt(std::int64_t deadlineMs, std::function<void()> wakeUp) override {
+        deadline = deadlineMs;
+        wake = std::move(wakeUp);
     }
-    void cancelWake() override { deadline_.reset(); }
-    // Moves the clock on, waking on the way whoever asked to be.
+    void cancelWake() override { deadline.reset(); }
     void advance(std::int64_t ms) {
-        now_ += ms;
-        while (deadline_ && *deadline_ <= now_) {
-            deadline_.reset();
-            wake_();
+        now += ms;
+        if (deadline && *deadline <= now) {
+            deadline.reset();
+            wake();
         }
     }
-
-private:
-    std::int64_t now_ = 1000;
-    std::optional<std::int64_t> deadline_;
-    std::function<void()> wake_;
+    std::int64_t now = 1000;
+    std::optional<std::int64_t> deadline;
+    std::function<void()> wake;
 };
 
 class KeyboardInputTest : public ::testing::Test {

@@ -6,19 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <limits>
-#include <memory>
-#include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "platform/desktop/sound/click_free_voice.h"
 #include "platform/desktop/sound/sdl/wave_decoding.h"
 
 namespace platform::desktop {
