@@ -2,12 +2,8 @@
 # platform: without a display a Qt test would otherwise abort.
 add_executable(qt_host_tests
     ${CMAKE_CURRENT_LIST_DIR}/qt_test_main.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/host/host_services_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/host/main_window_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/host/session_bus_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/input/gamepad_input_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/input/key_repeat_filter_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/input/keyboard_input_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/host/host_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/input/input_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/painting/window_render_test.cpp
 )
 target_include_directories(qt_host_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})

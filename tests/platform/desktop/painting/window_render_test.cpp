@@ -1,238 +1,194 @@
-// Each window drawn offscreen at its design size, checked a few pixels per
-// control: a control moved, recoloured or restacked fails here.
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <algorithm>
-#include <utility>
+#include <functional>
+#include <optional>
 
-#include "game/frm_tumbrix.h"
+#include "platform/desktop/painting/dirty_tracker.h"
 #include "platform/desktop/painting/form_painter.h"
 #include "platform/desktop/painting/form_units.h"
 #include "qt_test_support.h"
-#include "scores/frm_high_scores.h"
 #include "ui/frm_instructions.h"
-#include "ui/fullscreen_design.h"
 
 namespace platform::desktop::testing {
 namespace {
 
-class WindowRenderTest : public HostTest {
+using Rects = std::vector<QRect>;
+
+// 200 x 100 pixels on blue: a red box that a yellow one covers in part, a
+// hidden one, a purple frame whose green child it clips, a picture and a label.
+class Sketch : public Form {
+public:
+    Sketch() : Form("Sketch", 3000, 1500) {
+        backColor = rgb(0, 0, 255);
+        for (auto [shape, colour] : {std::pair(&box, rgb(255, 0, 0)),
+                                     {&cover, rgb(255, 255, 0)},
+                                     {&hidden, rgb(0, 255, 255)},
+                                     {&held, rgb(0, 255, 0)}}) {
+            shape->fillColor = shape->borderColor = colour;
+        }
+        hidden.visible = false;
+        frame.backColor = rgb(128, 0, 128);
+        frame.children = {&held};
+        label.foreColor = rgb(255, 255, 0);
+        controls = {&box, &cover, &hidden, &frame, &photo, &label};
+    }
+    Shape box{"box", ShapeKind::Rectangle, 150, 150, 450, 300};
+    Shape cover{"cover", ShapeKind::Rectangle, 450, 300, 300, 300};
+    Shape hidden{"hidden", ShapeKind::Rectangle, 0, 0, 3000, 1500};
+    Frame frame{"frame", 1500, 150, 600, 450};
+    Shape held{"held", ShapeKind::Rectangle, 300, 150, 900, 150};  // reaches past the frame
+    Image photo{"photo", "snail", 2400, 150, 450, 300};
+    Label label{"label", "Hi there", 0, 900, 3000, 450};
+};
+
+class PainterTest : public ::testing::Test {
 protected:
-    QImage render(const Form& form) {
-        QImage image(clientPixelSize(form).toSize(), QImage::Format_RGB32);
+    QImage render(const Form& form, qreal scale = 1.0) {
+        QImage image((clientPixelSize(form) * scale).toSize(), QImage::Format_RGB32);
         image.fill(Qt::magenta);
         QPainter painter(&image);
-        FormPainter(painter, pictures, 1.0).paint(form);
+        FormPainter(painter, pictures, scale, &images).paint(form);
         return image;
     }
-    // Pixels of exactly this colour inside the control's box.
-    static int pixelsOf(const QImage& image, const Control& control, Color colour,
-                        QPoint offset = {}) {
-        const QRect box = pixelRect(control).toRect().translated(offset) & image.rect();
-        int count = 0;
-        for (int y = box.top(); y <= box.bottom(); ++y) {
-            for (int x = box.left(); x <= box.right(); ++x) {
-                count += image.pixel(x, y) == toQColor(colour).rgb();
+    // The smallest rectangle holding every pixel of exactly this colour.
+    static QRect extent(const QImage& image, QRgb colour) {
+        QRect found;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                found |= image.pixel(x, y) == colour ? QRect(x, y, 1, 1) : QRect();
             }
         }
-        return count;
-    }
-    // The leftmost and rightmost columns of that colour in the box.
-    static std::pair<int, int> extentOf(const QImage& image, const Control& control, Color colour) {
-        const QRect box = pixelRect(control).toRect() & image.rect();
-        int left = box.right();
-        int right = box.left();
-        for (int y = box.top(); y <= box.bottom(); ++y) {
-            for (int x = box.left(); x <= box.right(); ++x) {
-                if (image.pixel(x, y) == toQColor(colour).rgb()) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                }
-            }
-        }
-        return {left - box.left(), box.right() - right};
-    }
-    static QPoint centre(const Control& control, QPoint offset = {}) {
-        return pixelRect(control).center().toPoint() + offset;
+        return found;
     }
 
     PictureCache pictures;
+    ControlImages images;
+    Sketch form;
 };
 
-TEST_F(WindowRenderTest, MainWindowShowsEveryControlInItsPlaceColourAndStacking) {
-    game::FrmTumbrix frm(host);
-    host.loadForm(frm);
-    frm.mnuNewGame2_Click();
-    frm.tmrTumbrix.setEnabled(false);
-    frm.tmrScoreLevel.setEnabled(false);
-    frm.shpDot1.left = 1000;
-    frm.shpDot2.left = 3000;
-    frm.fraSnail.visible = frm.fraGhost.visible = true;
-    frm.fraSnail.left = 9000;
-    frm.fraSnail.top = frm.shpLine1.top - frm.fraSnail.height;
-    for (Label* notice :
-         {&frm.lblWrapAround, &frm.lblBonusTime, &frm.lblSnailTimeLeftTitle, &frm.lblSnailTimeLeft,
-          &frm.lblGhostTimeLeftTitle, &frm.lblGhostTimeLeft}) {
-        notice->visible = true;
+TEST_F(PainterTest, ControlsGoOnTheirPixelsInStackingOrderAndFramesClipWhatTheyHold) {
+    // Edges, not sizes, are rounded: at 1.5 the red box's 30 x 20 pixels
+    // from (10, 10) run from 15 to 60 and from 15 to 45.
+    for (const qreal scale : {1.0, 1.5}) {
+        SCOPED_TRACE(scale);
+        const QImage drawn = render(form, scale);
+        const auto at = [scale](int x, int y, int w, int h) {
+            return deviceRect(QRectF(x, y, w, h), scale);
+        };
+        EXPECT_EQ(extent(drawn, qRgb(255, 0, 0)), at(10, 10, 30, 20));
+        EXPECT_EQ(drawn.pixel(at(35, 25, 1, 1).topLeft()), qRgb(255, 255, 0)) << "under the box";
+        EXPECT_EQ(extent(drawn, qRgb(0, 255, 0)), at(120, 20, 20, 10));
+        EXPECT_EQ(extent(drawn, qRgb(128, 0, 128)), at(100, 10, 40, 30));
+        EXPECT_EQ(extent(drawn, qRgb(0, 255, 255)), QRect());
+        EXPECT_EQ(extent(drawn, qRgb(255, 0, 255)), QRect()) << "a pixel left unpainted";
+        // The picture stretched to its box, drawn at that size.
+        const QRect box = at(160, 10, 30, 20);
+        QImage expected(box.size(), QImage::Format_RGB32);
+        expected.fill(Qt::blue);
+        PictureCache fresh;
+        QPainter(&expected).drawImage(0, 0, fresh.image("snail", box.size()));
+        EXPECT_EQ(drawn.copy(box), expected);
     }
-    // The notice stands over the bar and the ball below it.
-    frm.shpLine3.top = frm.lblWrapAround.top + 1200;
-    frm.shpDot1.top = frm.lblWrapAround.top + 600;
-    frm.shpDot1.left = frm.lblWrapAround.left + 2000;
-    const QImage frame = render(frm);
+}
 
-    EXPECT_EQ(frame.pixel(centre(frm.shpDot2)), qRgb(255, 0, 0));
-    EXPECT_EQ(frame.pixel(centre(frm.shpLine1) + QPoint(300, 0)), qRgb(0, 0, 0));
-    // Ball 1 and bar 2 under the wraparound notice: its white text is on top.
-    EXPECT_GT(pixelsOf(frame, frm.shpDot1, rgb(0, 192, 0)), 300);
-    EXPECT_GT(pixelsOf(frame, frm.lblWrapAround, rgb(255, 255, 255)), 2000);
-    const QRect notice = pixelRect(frm.lblWrapAround).toRect();
-    int whiteOverBall = 0;
-    for (int y = notice.top(); y <= notice.bottom(); ++y) {
-        for (int x = notice.left(); x <= notice.right(); ++x) {
-            const QRect ball = pixelRect(frm.shpDot1).toRect();
-            whiteOverBall += ball.contains(x, y) && frame.pixel(x, y) == qRgb(255, 255, 255);
+TEST_F(PainterTest, TheBackColourShowsWhereTheBackgroundPictureIsTransparentOrDoesNotReach) {
+    form.controls.clear();
+    form.picture = "icon";  // 256 x 256 pixels with round corners
+    ASSERT_LT(qAlpha(pictures.image("icon", QSize(256, 256)).pixel(0, 0)), 255);
+    // Each row: the form's width in twips, and a pixel of the top row.
+    for (const auto& [width, x] : {std::pair(3000.0f, 0), std::pair(7500.0f, 499)}) {
+        form.clientWidth = width;
+        EXPECT_EQ(render(form).pixel(x, 0), qRgb(0, 0, 255)) << x;
+    }
+}
+
+// One label drawn through the same images, its look changed at the same size.
+TEST_F(PainterTest, LabelsAlignAndOnlyLightTextGetsAShadowWhereItIsSeeThrough) {
+    form.controls = {&form.label};
+    form.backColor = form.label.backColor = rgb(128, 128, 128);
+    // Each row: the alignment, the text's colour, whether opaque; a shadow?
+    for (const auto& [alignment, text, opaque, shadowed] :
+         {std::tuple(Alignment::Left, rgb(255, 255, 0), false, true),
+          {Alignment::Center, rgb(160, 0, 0), false, false},
+          {Alignment::Right, rgb(255, 255, 0), true, false}}) {
+        SCOPED_TRACE(int(alignment));
+        form.label.alignment = alignment;
+        form.label.foreColor = text;
+        form.label.opaque = opaque;
+        const QImage drawn = render(form);
+        // Ink is what is neither the background nor the label's own back.
+        QRect ink;
+        int shadow = 0;
+        for (int y = 60; y < 90; ++y) {
+            for (int x = 0; x < 200; ++x) {
+                const QRgb pixel = drawn.pixel(x, y);
+                const bool grey = qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel);
+                ink |= grey && qRed(pixel) >= 128 ? QRect() : QRect(x, y, 1, 1);
+                shadow += grey && qRed(pixel) > 0 && qRed(pixel) < 100;
+            }
         }
-    }
-    EXPECT_GT(whiteOverBall, 0) << "the notice is under the ball";
-
-    EXPECT_EQ(frame.pixel(pixelRect(frm.fraGhost).toRect().topLeft() + QPoint(1, 1)),
-              qRgb(0, 0, 0));
-    EXPECT_GT(pixelsOf(frame, frm.fraSnail, rgb(0, 0, 0)), 100);
-    EXPECT_GT(pixelsOf(frame, frm.lblSnailTimeLeftTitle, rgb(255, 255, 0)), 100);
-    EXPECT_GT(pixelsOf(frame, frm.lblGhostTimeLeftTitle, rgb(0, 255, 255)), 100);
-    for (const Label* white : {&frm.lblScore1, &frm.lblScore2, &frm.lblScore, &frm.lblBonusTime,
-                               &frm.lblSnailTimeLeft, &frm.lblGhostTimeLeft}) {
-        EXPECT_GT(pixelsOf(frame, *white, rgb(255, 255, 255)), 20) << white->name;
-    }
-    // Player 1 left-aligned at the left edge, player 2 right-aligned at the right.
-    EXPECT_LT(extentOf(frame, frm.lblScore1, rgb(255, 255, 255)).first, 4);
-    EXPECT_GT(extentOf(frame, frm.lblScore1, rgb(255, 255, 255)).second, 100);
-    EXPECT_LT(extentOf(frame, frm.lblScore2, rgb(255, 255, 255)).second, 8);
-    EXPECT_GT(extentOf(frame, frm.lblScore2, rgb(255, 255, 255)).first, 100);
-
-    // The buttons are widgets over the canvas: white faces with black text.
-    frm.Form_Load();
-    frm.cmdNewGame1.visible = frm.cmdNewGame2.visible = true;
-    showAndActivate(frm);
-    const QImage window = host.windowOf(frm)->canvas().grab().toImage();
-    for (const CommandButton* button : {&frm.cmdNewGame1, &frm.cmdNewGame2}) {
-        EXPECT_EQ(window.pixel(pixelRect(*button).toRect().topLeft() + QPoint(6, 6)),
-                  qRgb(255, 255, 255));
-        EXPECT_GT(pixelsOf(window, *button, rgb(0, 0, 0)), 40) << button->name;
+        EXPECT_EQ(shadow > 0, shadowed);
+        const int left = ink.left(), right = 199 - ink.right();
+        EXPECT_LT(alignment == Alignment::Left    ? left
+                  : alignment == Alignment::Right ? right
+                                                  : std::abs(left - right),
+                  6);
     }
 }
 
-TEST_F(WindowRenderTest, HighScoreRowsAreColouredByRankUnderTheTitle) {
-    game::FrmTumbrix frm(host);
-    host.loadForm(frm);
-    scores::FrmHighScores& table = frm.frmHighScores();
-    for (std::size_t row = 1; row <= table.kRows; ++row) {
-        table.lblName[row].caption = "WWWWWW";
-        table.lblHighScore[row].caption = "888";
+TEST(DirtyTracker, RepaintsTheOldAndNewPlacesOfWhatChangedOrElseEverything) {
+    Sketch form;
+    DirtyTracker tracker;
+    Rects changed;
+    EXPECT_TRUE(tracker.collect(form, 1.0, changed)) << "the first time";
+    const QRect box(10, 10, 30, 20), frame(100, 10, 40, 30), held(120, 20, 20, 10),
+        photo(160, 10, 30, 20), label(0, 60, 200, 30);
+    // Each row: a change, the scale then, and the places to repaint; none
+    // when everything is.
+    const std::tuple<const char*, std::function<void()>, qreal, std::optional<Rects>> cases[] = {
+        {"nothing", [] {}, 1, Rects{}},
+        {"a box moved", [&] { form.box.left += 150; }, 1, Rects{box, box.translated(10, 0)}},
+        {"its colour", [&] { form.box.fillColor = 0; }, 1,
+         Rects{box.translated(10, 0), box.translated(10, 0)}},
+        {"a hidden one's", [&] { form.hidden.fillColor = 0; }, 1, Rects{}},
+        {"a caption", [&] { form.label.caption = "Bye"; }, 1, Rects{label, label}},
+        {"a picture stretched no more", [&] { form.photo.stretch = false; }, 1,
+         Rects{photo, photo}},
+        {"a frame moved up, what it holds clipped with it", [&] { form.frame.top -= 15; }, 1,
+         Rects{frame, frame.translated(0, -1), held, held.translated(0, -1)}},
+        {"a box hidden", [&] { form.cover.visible = false; }, 1, Rects{QRect(30, 20, 20, 20)}},
+        {"the back colour", [&] { form.backColor = 0; }, 1, std::nullopt},
+        {"the background picture", [&] { form.picture = "snail"; }, 1, std::nullopt},
+        {"the scale", [] {}, 2, std::nullopt}};
+    for (const auto& [change, make, scale, places] : cases) {
+        make();
+        changed.clear();
+        EXPECT_EQ(tracker.collect(form, scale, changed), !places) << change;
+        EXPECT_EQ(changed, places.value_or(Rects{})) << change;
     }
-    const QImage frame = render(table);
-    EXPECT_GT(pixelsOf(frame, table.lblHighScoreTitle, rgb(255, 255, 255)), 500);
-    for (std::size_t row = 1; row <= table.kRows; ++row) {
-        SCOPED_TRACE(row);
-        const Color name = row <= 3    ? rgb(255, 255, 0)
-                           : row <= 7  ? rgb(255, 128, 0)
-                           : row <= 11 ? rgb(0, 255, 255)
-                                       : rgb(255, 255, 255);
-        const Color score = row >= 4 && row <= 7 ? rgb(0, 0, 0) : name;
-        EXPECT_GT(pixelsOf(frame, table.lblName[row], name), 60);
-        EXPECT_GT(pixelsOf(frame, table.lblHighScore[row], score), 30);
-        // The neighbouring bands' colours stay out.
-        if (row == 3 || row == 7 || row == 11) {
-            EXPECT_EQ(pixelsOf(frame, table.lblName[row + 1], name), 0);
-        }
-    }
-    table.visible = true;
-    showAndActivate(table);
-    const QImage window = host.windowOf(table)->canvas().grab().toImage();
-    EXPECT_EQ(window.pixel(pixelRect(table.cmdContinue).toRect().topLeft() + QPoint(6, 6)),
-              qRgb(0, 255, 0));
 }
 
-TEST_F(WindowRenderTest, FocusCoverIsBlackWithItsYellowReminderAtTheTopLeft) {
-    ui::FullscreenDesign cover;
-    const QImage frame = render(cover);
-    EXPECT_GT(pixelsOf(frame, cover.Label1, rgb(255, 255, 0)), 100);
-    EXPECT_EQ(frame.pixel(7, 7), qRgb(0, 0, 0));
-    EXPECT_EQ(frame.pixel(300, 300), qRgb(0, 0, 0));
-}
-
-TEST_F(WindowRenderTest, InstructionsFillTheirBoxesAndTheHeadingsAreOnTheSkyInTheScriptFace) {
+TEST(InstructionsWindow, EveryTextFitsItsBoxInTheScriptFaceOfTheHeadingsAsInstalled) {
     ui::FrmInstructions page;
     page.Form_Load();
-    ui::FrmInstructions bare;
-    for (Control* control : bare.controls) {
-        control->visible = false;
-    }
-    const QImage drawn = render(page);
-    const QImage sky = render(bare);
-
-    QRegion boxes;
     for (const Control* control : page.controls) {
-        if (!control->visible || control->kind == ControlKind::CommandButton) {
-            continue;
-        }
-        SCOPED_TRACE(control->name);
-        const QRect box = pixelRect(*control).toRect();
-        boxes += box;
-        if (control->kind == ControlKind::Image) {
-            // The whole picture, stretched to the box.
-            QImage expected = sky.copy(box);
-            QPainter(&expected).drawImage(
-                0, 0, pictures.image(static_cast<const Image&>(*control).picture, box.size()));
-            EXPECT_EQ(drawn.copy(box), expected);
-            continue;
-        }
-        // Written there, and every wrapped line fits the box.
-        const auto& label = static_cast<const Label&>(*control);
-        const QString text = QString::fromStdString(label.caption).replace("\r\n", "\n");
-        const QRectF needed =
-            QFontMetricsF(toQFont(label.font)).boundingRect(QRectF(box), Qt::TextWordWrap, text);
-        EXPECT_TRUE(QRectF(box).contains(needed)) << text.toStdString();
-        EXPECT_NE(drawn.copy(box), sky.copy(box));
-    }
-    for (int y = 0; y < drawn.height(); ++y) {
-        for (int x = 0; x < drawn.width(); ++x) {
-            ASSERT_TRUE(drawn.pixel(x, y) == sky.pixel(x, y) || boxes.contains(QPoint(x, y)))
-                << "drawn outside every box at " << x << "," << y;
+        if (control->visible && control->kind == ControlKind::Label) {
+            const auto& label = static_cast<const Label&>(*control);
+            const QRectF box = pixelRect(label);
+            const QString text = QString::fromStdString(label.caption).replace("\r\n", "\n");
+            EXPECT_TRUE(box.contains(
+                QFontMetricsF(toQFont(label.font)).boundingRect(box, Qt::TextWordWrap, text)))
+                << label.name;
         }
     }
-
-    // Each heading is written centred in the place of its hidden label and
-    // underlined across its whole width, in the installed script face.
+    // The headings are in the sky picture, written in that face.
     const QString face = ui::InstructionsDesign::kHeadingFace;
     QFile svg(":/assets/instructions.svg");
     ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
     EXPECT_TRUE(svg.readAll().contains(("font-family=\"" + face + "\"").toUtf8()));
     EXPECT_EQ(QFontInfo(QFont(face)).family(), face) << "a fallback face";
-    for (const Label* heading :
-         {&page.Label5, &page.Label7, &page.Label9, &page.Label4, &page.Label11, &page.Label12}) {
-        SCOPED_TRACE(heading->name);
-        EXPECT_FALSE(heading->visible);
-        const QRect box = pixelRect(*heading).toRect();
-        int left = box.right();
-        int right = box.left();
-        int longestRun = 0;
-        for (int y = box.top(); y <= box.bottom(); ++y) {
-            for (int x = box.left(), run = 0; x <= box.right(); ++x) {
-                const bool ink = qGray(sky.pixel(x, y)) < 60;
-                run = ink ? run + 1 : 0;
-                longestRun = std::max(longestRun, run);
-                left = ink ? std::min(left, x) : left;
-                right = ink ? std::max(right, x) : right;
-            }
-        }
-        ASSERT_LT(left, right) << "no heading there";
-        EXPECT_NEAR((left + right) / 2.0, box.center().x() + 0.5, 2.0);
-        EXPECT_GE(longestRun, (right - left) * 9 / 10) << "underline";
-    }
 }
 
 }  // namespace
