@@ -133,13 +133,12 @@ public:
             outputOf({"xrandr", "--setmonitor", "RIGHT", "1024/271x768/203+1366+0", "none"}, env_);
         }
         if (windowManager) {
-            servers_.push_back(launch({"openbox"}));
-            waitUntil(
-                [this] {
-                    return !outputOf({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, env_)
-                                .ends_with("not found.\n");
-                },
-                5s);
+            // Openbox names itself on the root window before it is ready: a
+            // window mapped then is sometimes never managed nor shown. Its
+            // start-up command runs once it is ready.
+            const fs::path ready = scratch / "openbox-ready";
+            servers_.push_back(launch({"openbox", "--startup", "touch '" + ready.string() + "'"}));
+            waitUntil([&] { return fs::exists(ready); }, 10s);
         }
         windowManager_ = windowManager;
     }
