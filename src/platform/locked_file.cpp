@@ -1,5 +1,7 @@
 #include "platform/locked_file.h"
 
+#include "platform/files.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -167,7 +169,7 @@ bool LockedFile::save(std::string_view content, std::string& error) {
         error = std::strerror(EACCES);
         return false;
     }
-    if (::access(file_.parent_path().c_str(), W_OK | X_OK) == 0) {
+    if (isWritableFolder(file_.parent_path())) {
         const Replaced replaced = replaceBeside(old, content, error);
         if (replaced != Replaced::NotHere) {
             return replaced == Replaced::Yes;
@@ -265,24 +267,16 @@ bool LockedFile::rewriteInPlace(const struct stat& old, std::string_view content
     }
     // What the new content covers, to put back should the write still fail
     // part-way (a file-size limit, an I/O error).
-    std::string before(static_cast<std::size_t>(std::min(oldSize, newSize)), '\0');
-    std::size_t count = 0;
-    while (count < before.size()) {
-        const ssize_t n =
-            ::pread(fd_, before.data() + count, before.size() - count, static_cast<off_t>(count));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return fail(n == 0 ? EIO : errno);
-        }
-        count += static_cast<std::size_t>(n);
+    const auto covered = static_cast<std::size_t>(std::min(oldSize, newSize));
+    const std::optional<std::string> before = read(covered);
+    if (!before || before->size() != covered) {
+        return fail(before ? EIO : errno);
     }
     std::size_t written = 0;
     if (!writeAllAt(fd_, content, 0, written) || ::ftruncate(fd_, newSize) != 0) {
         const int code = errno;
         std::size_t restored = 0;
-        (void)writeAllAt(fd_, std::string_view(before).substr(0, written), 0, restored);
+        (void)writeAllAt(fd_, std::string_view(*before).substr(0, written), 0, restored);
         return fail(code);
     }
     if (::fsync(fd_) != 0) {
