@@ -144,10 +144,14 @@ void FormWindow::placeOnScreen(QMargins frame) {
     if (menuHeight != menuBarHeight(design.width())) {
         placed = placeTitledWindow(design, menuHeight, frame, area);
     }
+    takePlace(placed);
+}
+
+void FormWindow::takePlace(const QRect& place) {
     if (currentWindowSystem().clientPlacesWindows) {
-        setGeometry(placed);
+        setGeometry(place);
     } else {
-        resize(placed.size());
+        resize(place.size());
     }
 }
 
@@ -203,11 +207,7 @@ void FormWindow::leaveFocusMode() {
         return;
     }
     showNormal();
-    if (currentWindowSystem().clientPlacesWindows) {
-        setGeometry(restore_.geometry);
-    } else {
-        resize(restore_.geometry.size());
-    }
+    takePlace(restore_.geometry);
 }
 
 void FormWindow::changeEvent(QEvent* event) {

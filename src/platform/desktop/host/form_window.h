@@ -65,6 +65,9 @@ private:
     void placeForFirstShow();
     // Design size, or smaller to fit the screen with a frame of this size.
     void placeOnScreen(QMargins frame);
+    // Takes place where the window system lets the game place windows, and
+    // only its size where the compositor places them.
+    void takePlace(const QRect& place);
     QScreen* placementScreen() const;
     // The screen's area a titled window may take.
     QRect room(const QScreen& screen) const;
