@@ -5,10 +5,10 @@
 namespace platform::desktop {
 
 std::vector<std::uint8_t> decodeWave(SDL_RWops* file, std::string& failure) {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec stored{};  // the format the file holds
     Uint8* raw = nullptr;
     Uint32 rawBytes = 0;
-    if (SDL_LoadWAV_RW(file, 1, &spec, &raw, &rawBytes) == nullptr) {
+    if (SDL_LoadWAV_RW(file, 1, &stored, &raw, &rawBytes) == nullptr) {
         failure = SDL_GetError();
         return {};
     }
@@ -18,7 +18,7 @@ std::vector<std::uint8_t> decodeWave(SDL_RWops* file, std::string& failure) {
         return {};
     }
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, int(spec.freq),
+    if (SDL_BuildAudioCVT(&cvt, stored.format, stored.channels, int(stored.freq),
                           MixFormat::kSampleFormat, MixFormat::kChannels,
                           MixFormat::kFrequency) < 0) {
         failure = SDL_GetError();
